@@ -31,7 +31,7 @@ if [ "${#missing[@]}" -gt 0 ]; then
      ! ls /var/lib/apt/lists/*i386_Packages* >/dev/null 2>&1; then
     $sudo apt-get update -q
   fi
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" \
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}" \
     || { $sudo apt-get update -q && DEBIAN_FRONTEND=noninteractive \
-         $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; }
+         $sudo apt-get install -y -q "${missing[@]}"; }
 fi
