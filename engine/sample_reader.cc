@@ -334,7 +334,10 @@ bool RecordParser::Run() {
     }
     if (step == Step::kEnd) break;
     if (step == Step::kBad) {
-      NoteDropped(next);
+      // The drop is told at the line where its record began.
+      const char* start = Begin() + pos_;
+      while (IsSpace(*start)) ++start;
+      NoteDropped(start);
       pos_ = static_cast<size_t>(next - Begin());
       if (!SkipToNextLine()) break;
       continue;

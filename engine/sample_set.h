@@ -55,9 +55,11 @@ struct SampleSet {
   bool threeChannel = false;
 
   // What the reader saw besides the records, for the front ends' notes.
-  /// Lines dropped because they did not hold a record of the file's mode.
+  /// Records dropped because they did not match the file's mode; each
+  /// costs the rest of the line where it went wrong.
   int64_t droppedLines = 0;
-  /// 1-based line number of the first dropped line; 0 when none was.
+  /// 1-based number of the line on which the first dropped record began;
+  /// 0 when none was dropped.
   int64_t firstDroppedLine = 0;
   /// True when text follows the last record that the capacity allowed.
   bool moreRecords = false;
