@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Runs every test on a fresh Debian 12 machine: installs what is missing,
+# then builds and tests the Linux build (warnings as errors), the same under
+# AddressSanitizer + UndefinedBehaviorSanitizer, the differential and fuzz
+# checks of the reader, and the Windows build under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+scripts/lint.sh
+
+for preset in dev asan; do
+  echo "== $preset"
+  cmake --preset "$preset" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done
+
+if [ -x scripts/fuzz.sh ]; then
+  echo "== fuzz"
+  scripts/fuzz.sh --short
+fi
+
+if [ -x scripts/test-windows.sh ]; then
+  echo "== windows"
+  scripts/test-windows.sh
+fi
+echo "== all tests passed"
