@@ -107,6 +107,73 @@ inline bool IsSpace(char c) {
 
 inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {
+    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common case of an unsigned decimal at p, without a library call: at
+// most 19 significant digits making at most 2^53, and a power of ten up to
+// 22. Both are then exact doubles, and one multiplication or division
+// rounds the value correctly (with SSE2 arithmetic, never the x87's 80
+// bits). Returns the end of the number, or null when the number is not of
+// that kind and the general routine must read it.
+// REQUIRES: p starts with a digit, or a point and a digit.
+inline const char* ParseShortDecimal(const char* p, double* value) {
+  uint64_t mantissa = 0;
+  int digits = 0;    // significant digits in the mantissa
+  int exponent = 0;  // power of ten to apply to the mantissa
+  for (; IsDigit(*p); ++p) {
+    mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+    digits += mantissa != 0;
+  }
+  if (*p == '.') {
+    for (++p; IsDigit(*p); ++p) {
+      mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+      digits += mantissa != 0;
+      --exponent;
+    }
+  }
+  if (digits > 19) return nullptr;  // the mantissa may have wrapped around
+  if ((*p | 0x20) == 'e') {
+    // An exponent only when digits follow; else the number ends at the e.
+    const char* q = p + 1;
+    const bool negative = *q == '-';
+    if (*q == '-' || *q == '+') ++q;
+    if (IsDigit(*q)) {
+      int e = 0;
+      for (; IsDigit(*q); ++q) {
+        if (e < 100000) e = e * 10 + (*q - '0');
+      }
+      exponent += negative ? -e : e;
+      p = q;
+    }
+  }
+  if (mantissa > (uint64_t{1} << 53) || exponent < -22 || exponent > 22) {
+    return nullptr;
+  }
+  const double m = static_cast<double>(mantissa);
+  *value = exponent >= 0 ? m * kExactPowersOfTen[exponent]
+                         : m / kExactPowersOfTen[-exponent];
+  return p;
+}
+
+// Any unsigned decimal at p, rounded to the nearest double. Returns the end
+// of the number, or null when there is none.
+const char* ParseLongDecimal(const char* p, const char* end, double* value) {
+  std::from_chars_result r =
+      std::from_chars(p, end, *value, std::chars_format::general);
+  if (r.ec == std::errc::result_out_of_range) {
+    // Too large or too small for a double: the C library gives infinity or
+    // the nearest value toward zero, and so do we.
+    const std::string digits(p, r.ptr);
+    *value = strtod(digits.c_str(), nullptr);
+  } else if (r.ec != std::errc()) {
+    return nullptr;
+  }
+  return r.ptr;
+}
+
 // Parses the records of one file out of a block buffer. The buffer always
 // holds a NUL byte just past its data, so scans stop there without a bounds
 // test of their own; whether a stop at that NUL is the end of the data or
@@ -244,17 +311,12 @@ RecordParser::Step RecordParser::ParseRecord(const char* p, const char** next) {
     if (*p == '-' || *p == '+') ++p;
     if (!IsDigit(*p) && !(*p == '.' && IsDigit(p[1]))) return bad(p);
     double value = 0;
-    std::from_chars_result r =
-        std::from_chars(p, end, value, std::chars_format::general);
-    if (r.ec == std::errc::result_out_of_range) {
-      // Too large or too small for a double: the C library gives infinity
-      // or the nearest value toward zero, and so do we.
-      std::string digits(p, r.ptr);
-      value = strtod(digits.c_str(), nullptr);
-    } else if (r.ec != std::errc()) {
-      return bad(p);
+    const char* after = ParseShortDecimal(p, &value);
+    if (after == nullptr) {
+      after = ParseLongDecimal(p, end, &value);
+      if (after == nullptr) return bad(p);
     }
-    p = r.ptr;
+    p = after;
     v_[c] = negative ? -value : value;
   }
   // A NUL byte of the data is no end: only the one past the buffer's data.

@@ -154,6 +154,43 @@ TEST(ReadSamples, RecordsAndDroppedLines) {
   }
 }
 
+// Short decimals are read by exact double arithmetic, the rest by the
+// general routine; both sides of every limit of the short way must round
+// the same as the compiler rounds the literal.
+TEST(ReadSamples, ValuesOnBothSidesOfTheShortWay) {
+  static const struct {
+    const char* text;
+    double expected;
+  } kCases[] = {
+      {"9007199254740992", 9007199254740992.0},  // 2^53: short
+      {"9007199254740993", 9007199254740993.0},  // above 2^53: general
+      {"1234567890123456789", 1234567890123456789.0},    // 19 digits
+      {"12345678901234567890", 12345678901234567890.0},  // 20 digits
+      {"0.000000000000000000001234", 0.000000000000000000001234},
+      {"1e22", 1e22},
+      {"1e23", 1e23},
+      {"1e-22", 1e-22},
+      {"1e-23", 1e-23},
+      {"123.456e-20", 123.456e-20},
+      {"0.1e23", 0.1e23},
+      {"4.9e-324", 4.9e-324},
+      {"2.2250738585072011e-308", 2.2250738585072011e-308},
+      {"1.7976931348623157e308", 1.7976931348623157e308},
+      {"000000000000000000000000000001.5", 1.5},
+      {"0e999999999", 0.0},
+      {"1e+00000000000000000000000002", 100.0},
+  };
+  for (const auto& c : kCases) {
+    for (const char* sign : {"", "-"}) {
+      const std::string text = std::string("0,0,") + sign + c.text + "\n";
+      SCOPED_TRACE(text);
+      ReadResult r = ReadText(text);
+      const double expected = *sign == '-' ? -c.expected : c.expected;
+      ExpectRecords(r, {{0, 0, {expected}}}, false);
+    }
+  }
+}
+
 TEST(ReadSamples, BoundsAndValueRange) {
   static const struct {
     const char* text;
