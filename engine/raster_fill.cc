@@ -57,7 +57,9 @@ void FillRaster(SampleSet* set, bool normalize) {
   double* v = set->values[0];
   for (int32_t i = 0; i < count; ++i) {
     if (minValue < 0) v[i] = v[i] - minValue;
-    const uint8_t grey = ClippedToByte(Clip(v[i] / divisor));
+    // Dividing by 1.0 gives the value itself, bit for bit, so it is left out.
+    const double q = normalize ? v[i] / divisor : v[i];
+    const uint8_t grey = ClippedToByte(Clip(q));
     const int64_t dx = xs[i] - minX;
     const int64_t dy = ys[i] - minY;
     if (dx < 0 || dx >= width || dy < 0 || dy >= height) continue;

@@ -123,14 +123,16 @@ inline const char* ParseShortDecimal(const char* p, double* value) {
   uint64_t mantissa = 0;
   int digits = 0;    // significant digits in the mantissa
   int exponent = 0;  // power of ten to apply to the mantissa
+  // Every digit from the first non-zero one on counts, zeros included: the
+  // mantissa of 20 digits may wrap around to exactly 0 (2^64 does).
   for (; IsDigit(*p); ++p) {
     mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
-    digits += mantissa != 0;
+    digits += mantissa != 0 || digits != 0;
   }
   if (*p == '.') {
     for (++p; IsDigit(*p); ++p) {
       mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
-      digits += mantissa != 0;
+      digits += mantissa != 0 || digits != 0;
       --exponent;
     }
   }
@@ -196,7 +198,16 @@ class RecordParser {
   // the "e" of an exponent, may stand in it.
   static constexpr size_t kLookahead = 64;
 
-  Step ParseRecord(const char* p, const char** next);
+  // The numbers of one record.
+  struct Fields {
+    int32_t x = 0, y = 0;
+    double v[3] = {0, 0, 0};
+  };
+
+  template <int kValueCount>
+  Step ParseRecord(const char* p, const char** next, Fields* fields);
+  template <int kValueCount>
+  void ReadRecords();
   bool Refill(size_t keepFrom);
   bool SkipToNextLine();
   void NoteDropped(const char* at);
@@ -215,10 +226,6 @@ class RecordParser {
   bool eof_ = false;          // nothing more comes from the file
   bool failed_ = false;       // the stream reported a read error
   int64_t firstDropOffset_ = -1;
-
-  // The parsed fields of the record in progress.
-  int32_t x_ = 0, y_ = 0;
-  double v_[3] = {0, 0, 0};
 };
 
 // Reads more of the file into the buffer, keeping the bytes from `keepFrom`
@@ -255,10 +262,13 @@ bool RecordParser::Refill(size_t keepFrom) {
 }
 
 // Scans x, y and the values of one record starting at p. On kRecord the
-// fields are in x_, y_, v_ and *next is just past the last number; on kBad
+// numbers are in *fields and *next is just past the last number; on kBad
 // *next is where the record went wrong. kNeedMore: the record runs into the
 // end of the buffer and more data may follow. kEnd: only whitespace was left.
-RecordParser::Step RecordParser::ParseRecord(const char* p, const char** next) {
+template <int kValueCount>
+inline RecordParser::Step RecordParser::ParseRecord(const char* p,
+                                                    const char** next,
+                                                    Fields* fields) {
   const char* const end = End();
   // Whether a stop at q may only be the end of what the buffer holds.
   auto tooNearEnd = [&](const char* q) {
@@ -276,7 +286,7 @@ RecordParser::Step RecordParser::ParseRecord(const char* p, const char** next) {
   }
 
   // x and y: an optional sign and decimal digits, within 32 bits.
-  int32_t* coordinate[2] = {&x_, &y_};
+  int32_t* coordinate[2] = {&fields->x, &fields->y};
   for (int32_t* out : coordinate) {
     while (IsSpace(*p)) ++p;
     const bool negative = *p == '-';
@@ -300,8 +310,7 @@ RecordParser::Step RecordParser::ParseRecord(const char* p, const char** next) {
 
   // The values: an optional sign, then digits with an optional fraction, or
   // a fraction alone, and an optional exponent. Not "inf", "nan" or hex.
-  const int valueCount = set_->threeChannel ? 3 : 1;
-  for (int c = 0; c < valueCount; ++c) {
+  for (int c = 0; c < kValueCount; ++c) {
     if (c > 0) {
       if (*p != ',') return bad(p);
       ++p;
@@ -317,7 +326,7 @@ RecordParser::Step RecordParser::ParseRecord(const char* p, const char** next) {
       if (after == nullptr) return bad(p);
     }
     p = after;
-    v_[c] = negative ? -value : value;
+    fields->v[c] = negative ? -value : value;
   }
   // A NUL byte of the data is no end: only the one past the buffer's data.
   if (p != end && !IsSpace(*p)) return bad(p);
@@ -364,29 +373,24 @@ int64_t RecordParser::LineOfOffset(int64_t offset) {
   return line;
 }
 
-bool RecordParser::Run() {
+template <int kValueCount>
+void RecordParser::ReadRecords() {
   SampleSet* set = set_;
   int32_t* xs = set->xs;
   int32_t* ys = set->ys;
   double* v0 = set->values[0];
   double* v1 = set->values[1];
   double* v2 = set->values[2];
-  const bool three = set->threeChannel;
   int32_t width = set->width, height = set->height;
   int32_t minX = set->minX, minY = set->minY;
   int32_t minValue = set->minValue, maxValue = set->maxValue;
   int32_t i = 0;
-
-  Refill(0);
-  // A UTF-8 byte-order mark is not part of the data.
-  while (!eof_ && end_ < 3) {
-    if (!Refill(0)) break;
-  }
-  if (end_ >= 3 && memcmp(Begin(), "\xEF\xBB\xBF", 3) == 0) pos_ = 3;
+  Fields fields;
 
   while (i < kSampleCapacity) {
     const char* next = nullptr;
-    const Step step = ParseRecord(Begin() + pos_, &next);
+    const Step step =
+        ParseRecord<kValueCount>(Begin() + pos_, &next, &fields);
     if (step == Step::kNeedMore) {
       // Keep the record from its start; every byte before it is done with.
       if (!Refill(pos_)) {
@@ -405,14 +409,14 @@ bool RecordParser::Run() {
       continue;
     }
     pos_ = static_cast<size_t>(next - Begin());
-    const int32_t x = x_, y = y_;
-    const double v = v_[0];
+    const int32_t x = fields.x, y = fields.y;
+    const double v = fields.v[0];
     xs[i] = x;
     ys[i] = y;
     v0[i] = v;
-    if (three) {
-      v1[i] = v_[1];
-      v2[i] = v_[2];
+    if (kValueCount == 3) {
+      v1[i] = fields.v[1];
+      v2[i] = fields.v[2];
     }
     // Both bounds start at 0, so a value above the largest so far can never
     // be below the smallest.
@@ -431,6 +435,31 @@ bool RecordParser::Run() {
     if (i == 0 || maxValue < v) maxValue = TruncateToInt32(v);
     ++i;
   }
+  // The largest x and y so far, until Run turns them into the size.
+  set->width = width;
+  set->height = height;
+  set->minX = minX;
+  set->minY = minY;
+  set->minValue = minValue;
+  set->maxValue = maxValue;
+  set->count = i;
+}
+
+bool RecordParser::Run() {
+  SampleSet* set = set_;
+  Refill(0);
+  // A UTF-8 byte-order mark is not part of the data.
+  while (!eof_ && end_ < 3) {
+    if (!Refill(0)) break;
+  }
+  if (end_ >= 3 && memcmp(Begin(), "\xEF\xBB\xBF", 3) == 0) pos_ = 3;
+
+  if (set->threeChannel) {
+    ReadRecords<3>();
+  } else {
+    ReadRecords<1>();
+  }
+  const int32_t i = set->count;
 
   if (i == kSampleCapacity && !failed_) {
     // Anything but whitespace after the last record read means records
@@ -453,13 +482,8 @@ bool RecordParser::Run() {
     const int64_t s = static_cast<int64_t>(largest) + 1 - smallest;
     return s > INT32_MAX ? INT32_MAX : static_cast<int32_t>(s);
   };
-  set->width = span(width, minX);
-  set->height = span(height, minY);
-  set->minX = minX;
-  set->minY = minY;
-  set->minValue = minValue;
-  set->maxValue = maxValue;
-  set->count = i;
+  set->width = span(set->width, set->minX);
+  set->height = span(set->height, set->minY);
   if (failed_) return false;
   if (firstDropOffset_ >= 0) {
     set->firstDroppedLine = LineOfOffset(firstDropOffset_);
