@@ -3,7 +3,7 @@
 # and the pictures' bytes.
 # Usage: cli_test.sh PATH/TO/plotmere-cli
 set -u
-cli=$1
+cli=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
