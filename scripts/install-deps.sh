@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on a fresh Debian 12
 # machine: compilers, CMake, GoogleTest, Google Benchmark, and for the Windows
-# build MinGW-w64 (32-bit), Wine (32-bit), Xvfb and ImageMagick.
+# build MinGW-w64 (32-bit), Wine (32-bit), Xvfb, ImageMagick and a Japanese
+# font with Latin letters too (the window's prompt mixes both).
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev time python3
   g++-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 wine64 xvfb xdotool imagemagick python3-pil locales
+  x11-utils fonts-ipafont-gothic
 )
 
 sudo=""
