@@ -11,9 +11,8 @@
 // The seeds are fixed, so a run is reproducible; a failure names its seed,
 // the input (shrunk to a small one that still fails) and both values in
 // hexfloat. Configure with -DPLOTMERE_EXHAUSTIVE=ON for a much longer sweep.
-#include <gtest/gtest.h>
-
 #include <ctype.h>
+#include <gtest/gtest.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -35,11 +34,14 @@
 namespace plotmere {
 namespace {
 
+using testing::DifferenceFromReference;
+using testing::Hexfloat;
 using testing::ReadResult;
 using testing::ReadText;
 using testing::ReferenceRead;
 using testing::ReferenceRecord;
 using testing::ReferenceResult;
+using testing::SameBits;
 
 #if PLOTMERE_EXHAUSTIVE
 constexpr int kScale = 50;
@@ -52,14 +54,6 @@ constexpr size_t kSweepLength = 4;
 // Block sizes every generated file is read with; 0 is the reader's own.
 // One more, drawn per file, is added by BlockSizesFor.
 const size_t kBlockSizes[] = {0, 1, 2, 3, 7, 64};
-
-std::string Hexfloat(double v) {
-  char text[64];
-  snprintf(text, sizeof text, "%a", v);
-  return text;
-}
-
-bool SameBits(double a, double b) { return memcmp(&a, &b, sizeof a) == 0; }
 
 // The input with its control bytes escaped, cut short when long.
 std::string Printable(const std::string& text, size_t limit = 600) {
@@ -81,68 +75,29 @@ std::string Printable(const std::string& text, size_t limit = 600) {
       snprintf(hex, sizeof hex, "\\x%02X", c);
       out += hex;
       // A hex digit right after would read as part of the escape.
-      if (i + 1 < text.size() && isxdigit(static_cast<unsigned char>(text[i + 1]))) {
+      if (i + 1 < text.size() &&
+          isxdigit(static_cast<unsigned char>(text[i + 1]))) {
         out += "\" \"";
       }
     } else {
       out += static_cast<char>(c);
     }
   }
-  if (text.size() > limit) out += "... (" + std::to_string(text.size()) + " bytes)";
+  if (text.size() > limit)
+    out += "... (" + std::to_string(text.size()) + " bytes)";
   return "\"" + out + "\"";
 }
 
-// The first difference between what the reader left in the set and what the
-// reference expects, or "" when there is none.
+// The first difference between a reading and the reference's, or "".
 std::string Difference(const ReadResult& got, const ReferenceResult& want) {
-  const SampleSet& s = got.set;
   if (!got.ok) return "ReadSamples failed";
-  if (s.threeChannel != want.threeChannel) {
-    return "threeChannel " + std::to_string(s.threeChannel) + ", expected " +
-           std::to_string(want.threeChannel);
-  }
-  const size_t common =
-      std::min(static_cast<size_t>(std::max(s.count, 0)), want.records.size());
-  const int channels = want.threeChannel ? 3 : 1;
-  for (size_t i = 0; i < common; ++i) {
-    const ReferenceRecord& r = want.records[i];
-    const std::string at = "record " + std::to_string(i) + ": ";
-    if (s.xs[i] != r.x || s.ys[i] != r.y) {
-      return at + "x,y " + std::to_string(s.xs[i]) + "," + std::to_string(s.ys[i]) +
-             ", expected " + std::to_string(r.x) + "," + std::to_string(r.y);
-    }
-    for (int c = 0; c < channels; ++c) {
-      if (!SameBits(s.values[c][i], r.values[c])) {
-        return at + "value " + std::to_string(c) + " " + Hexfloat(s.values[c][i]) +
-               ", expected " + Hexfloat(r.values[c]);
-      }
-    }
-  }
-  auto field = [](const char* name, int64_t a, int64_t b) {
-    return a == b ? std::string()
-                  : std::string(name) + " " + std::to_string(a) + ", expected " +
-                        std::to_string(b);
-  };
-  std::string d;
-  if (!(d = field("count", s.count, static_cast<int64_t>(want.records.size()))).empty() ||
-      !(d = field("droppedLines", s.droppedLines, want.droppedLines)).empty() ||
-      !(d = field("firstDroppedLine", s.firstDroppedLine, want.firstDroppedLine)).empty() ||
-      !(d = field("width", s.width, want.width)).empty() ||
-      !(d = field("height", s.height, want.height)).empty() ||
-      !(d = field("minX", s.minX, want.minX)).empty() ||
-      !(d = field("minY", s.minY, want.minY)).empty() ||
-      !(d = field("minValue", s.minValue, want.minValue)).empty() ||
-      (!want.records.empty() &&
-       !(d = field("maxValue", s.maxValue, want.maxValue)).empty()) ||
-      !(d = field("moreRecords", s.moreRecords, false)).empty()) {
-    return d;
-  }
-  return "";
+  return DifferenceFromReference(got.set, want);
 }
 
 // Removes lines, then single bytes, from `text` as long as `fails` holds,
 // so that a failure is reported with an input small enough to read.
-std::string Shrink(std::string text, const std::function<bool(const std::string&)>& fails) {
+std::string Shrink(std::string text,
+                   const std::function<bool(const std::string&)>& fails) {
   for (bool progress = true; progress;) {
     progress = false;
     for (size_t start = 0; start < text.size();) {
@@ -201,7 +156,8 @@ class ValidFileWriter {
 
   /// A file of 1 ... maxRecords records; their expected reading goes to
   /// *records.
-  std::string File(bool three, size_t maxRecords, std::vector<ReferenceRecord>* records) {
+  std::string File(bool three, size_t maxRecords,
+                   std::vector<ReferenceRecord>* records) {
     std::string text;
     if (random_.OneIn(8)) text += "\xEF\xBB\xBF";
     const size_t n = 1 + random_.Below(maxRecords);
@@ -227,7 +183,9 @@ class ValidFileWriter {
       if (i + 1 < n) {
         text += Separator(first && !three);
       } else {
-        text += random_.OneIn(3) ? "" : random_.Pick({"\n", "\r\n", " ", "\n\n", "\r\n\r\n \t"});
+        text += random_.OneIn(3)
+                    ? ""
+                    : random_.Pick({"\n", "\r\n", " ", "\n\n", "\r\n\r\n \t"});
       }
     }
     return text;
@@ -237,15 +195,26 @@ class ValidFileWriter {
   std::string Int(int32_t* value) {
     int64_t v = 0;
     switch (random_.Below(6)) {
-      case 0: v = static_cast<int64_t>(random_.Below(10)); break;
-      case 1: v = static_cast<int64_t>(random_.Below(4097)) - 2048; break;
-      case 2: v = INT32_MAX - static_cast<int64_t>(random_.Below(3)); break;
-      case 3: v = INT32_MIN + static_cast<int64_t>(random_.Below(3)); break;
-      default: v = static_cast<int32_t>(static_cast<uint32_t>(random_.Next())); break;
+      case 0:
+        v = static_cast<int64_t>(random_.Below(10));
+        break;
+      case 1:
+        v = static_cast<int64_t>(random_.Below(4097)) - 2048;
+        break;
+      case 2:
+        v = INT32_MAX - static_cast<int64_t>(random_.Below(3));
+        break;
+      case 3:
+        v = INT32_MIN + static_cast<int64_t>(random_.Below(3));
+        break;
+      default:
+        v = static_cast<int32_t>(static_cast<uint32_t>(random_.Next()));
+        break;
     }
     std::string sign = v < 0 ? "-" : random_.Pick({"", "", "+"});
     if (v == 0 && random_.OneIn(4)) sign = "-";
-    std::string zeros = random_.OneIn(5) ? std::string(1 + random_.Below(12), '0') : "";
+    std::string zeros =
+        random_.OneIn(5) ? std::string(1 + random_.Below(12), '0') : "";
     const std::string token = sign + zeros + std::to_string(v < 0 ? -v : v);
     *value = static_cast<int32_t>(strtoll(token.c_str(), nullptr, 10));
     return token;
@@ -253,7 +222,8 @@ class ValidFileWriter {
 
   /// A value token, and its value as strtod reads it.
   std::string Value(double* value) {
-    const std::string token = random_.Pick({"", "", "-", "+"}) + UnsignedValue();
+    const std::string token =
+        random_.Pick({"", "", "-", "+"}) + UnsignedValue();
     char* end = nullptr;
     *value = strtod(token.c_str(), &end);
     if (*end != '\0') ADD_FAILURE() << "the test wrote a bad value " << token;
@@ -277,32 +247,46 @@ class ValidFileWriter {
         return NearHalfway();
       case 6:
         return random_.Pick({
-            "1.7976931348623157e308",   // the largest double
-            "1.7976931348623158e308",   // rounds down to it
-            "1.7976931348623159e308",   // rounds up to infinity
-            "1e309", "1e400", "1E99999", "1e0000000000000000000000000000000000001",
+            "1.7976931348623157e308",  // the largest double
+            "1.7976931348623158e308",  // rounds down to it
+            "1.7976931348623159e308",  // rounds up to infinity
+            "1e309",
+            "1e400",
+            "1E99999",
+            "1e0000000000000000000000000000000000001",
             "4.9406564584124654e-324",  // the smallest subnormal
             "2.4703282292062327e-324",  // just below half of it: 0
             "2.4703282292062328e-324",  // just above: the smallest subnormal
             "2.2250738585072011e-308",  // just below the smallest normal
             "2.2250738585072014e-308",  // the smallest normal
-            "1e-400", "0e999999999", "0.0", "000", "0.", ".0",
-            "9007199254740992", "9007199254740993", "9007199254740995",
-            "18446744073709551615", "18446744073709551616",
+            "1e-400",
+            "0e999999999",
+            "0.0",
+            "000",
+            "0.",
+            ".0",
+            "9007199254740992",
+            "9007199254740993",
+            "9007199254740995",
+            "18446744073709551615",
+            "18446744073709551616",
         });
       case 7: {  // very many digits: longer than the reader's look-ahead
         std::string digits = random_.Digits(60 + random_.Below(700));
         return "0." + digits + Exponent();
       }
       default:  // integers
-        return random_.Digits(1 + random_.Below(19)) + (random_.OneIn(3) ? Exponent() : "");
+        return random_.Digits(1 + random_.Below(19)) +
+               (random_.OneIn(3) ? Exponent() : "");
     }
   }
 
   // 1 ... 25 significant digits, leading zeros at times, the point anywhere.
   std::string DigitsWithPoint() {
-    std::string digits = random_.Digits(1 + random_.Below(random_.OneIn(2) ? 25 : 8));
-    if (random_.OneIn(4)) digits = std::string(1 + random_.Below(20), '0') + digits;
+    std::string digits =
+        random_.Digits(1 + random_.Below(random_.OneIn(2) ? 25 : 8));
+    if (random_.OneIn(4))
+      digits = std::string(1 + random_.Below(20), '0') + digits;
     if (random_.OneIn(5)) return digits;
     const size_t point = random_.Below(digits.size() + 1);
     return digits.substr(0, point) + "." + digits.substr(point);
@@ -314,10 +298,14 @@ class ValidFileWriter {
     e += random_.Pick({"", "+", "-"});
     if (random_.OneIn(6)) e += std::string(1 + random_.Below(5), '0');
     switch (random_.Below(4)) {
-      case 0: return e + std::to_string(random_.Below(23));   // exact powers of ten
-      case 1: return e + std::to_string(random_.Below(400));  // to the ends of double
-      case 2: return e + std::to_string(290 + random_.Below(50));
-      default: return e + std::to_string(random_.Below(100000));
+      case 0:
+        return e + std::to_string(random_.Below(23));  // exact powers of ten
+      case 1:
+        return e + std::to_string(random_.Below(400));  // to the ends of double
+      case 2:
+        return e + std::to_string(290 + random_.Below(50));
+      default:
+        return e + std::to_string(random_.Below(100000));
     }
   }
 
@@ -333,13 +321,17 @@ class ValidFileWriter {
     char text[128];
     std::to_chars_result r;
     switch (random_.Below(3)) {
-      case 0: r = std::to_chars(text, text + sizeof text, d); break;
+      case 0:
+        r = std::to_chars(text, text + sizeof text, d);
+        break;
       case 1:
-        r = std::to_chars(text, text + sizeof text, d, std::chars_format::scientific,
+        r = std::to_chars(text, text + sizeof text, d,
+                          std::chars_format::scientific,
                           static_cast<int>(16 + random_.Below(9)));
         break;
       default:
-        r = std::to_chars(text, text + sizeof text, d, std::chars_format::general,
+        r = std::to_chars(text, text + sizeof text, d,
+                          std::chars_format::general,
                           static_cast<int>(1 + random_.Below(25)));
         break;
     }
@@ -357,21 +349,28 @@ class ValidFileWriter {
   // of half a unit in the last place, for doubles from 2^53 to 2^64.
   std::string NearHalfway() {
     const int shift = static_cast<int>(random_.Below(11));  // ulp = 2^(shift+1)
-    uint64_t m = (uint64_t{1} << 52) | (random_.Next() & ((uint64_t{1} << 52) - 1));
+    uint64_t m =
+        (uint64_t{1} << 52) | (random_.Next() & ((uint64_t{1} << 52) - 1));
     const uint64_t half = uint64_t{1} << shift;
     const uint64_t tie = (m << (shift + 1)) + half;  // < 2^64
     switch (random_.Below(4)) {
-      case 0: return std::to_string(tie);
-      case 1: return std::to_string(tie) + "." + std::string(1 + random_.Below(10), '0');
-      case 2: return std::to_string(tie) + ".0000000000000000001";  // above
-      default: return std::to_string(tie - 1) + ".9999999999999999999";  // below
+      case 0:
+        return std::to_string(tie);
+      case 1:
+        return std::to_string(tie) + "." +
+               std::string(1 + random_.Below(10), '0');
+      case 2:
+        return std::to_string(tie) + ".0000000000000000001";  // above
+      default:
+        return std::to_string(tie - 1) + ".9999999999999999999";  // below
     }
   }
 
   std::string Blanks(bool lineEndsToo) {
     if (random_.OneIn(2)) return "";
     if (lineEndsToo && random_.OneIn(3)) {
-      return random_.Pick({"\n", "\r\n", "\n\n", " \r\n\t", "\n \n", "\r\n\r\n"});
+      return random_.Pick(
+          {"\n", "\r\n", "\n\n", " \r\n\t", "\n \n", "\r\n\r\n"});
     }
     return random_.Pick({" ", "\t", "  ", "\v", "\f", "\r", " \t "});
   }
@@ -390,7 +389,8 @@ class ValidFileWriter {
 
 // Reads `text` with every block size and compares the result with `want`.
 // Returns "" when all agree, else the first difference.
-std::string CompareAllBlockSizes(const std::string& text, const ReferenceResult& want,
+std::string CompareAllBlockSizes(const std::string& text,
+                                 const ReferenceResult& want,
                                  size_t extraBlockSize) {
   std::vector<size_t> sizes(std::begin(kBlockSizes), std::end(kBlockSizes));
   sizes.push_back(extraBlockSize);
@@ -407,7 +407,8 @@ void ReportAgainstReference(uint64_t seed, const std::string& text,
   const std::string small = Shrink(text, [](const std::string& t) {
     return !CompareAllBlockSizes(t, ReferenceRead(t), 5).empty();
   });
-  ADD_FAILURE() << "seed " << seed << ": " << difference << "\n  input: " << Printable(text)
+  ADD_FAILURE() << "seed " << seed << ": " << difference
+                << "\n  input: " << Printable(text)
                 << "\n  shrunk: " << Printable(small) << "\n  there: "
                 << CompareAllBlockSizes(small, ReferenceRead(small), 5);
 }
@@ -429,17 +430,21 @@ TEST(ReaderDifferential, ValidRecordsMatchTheCLibrary) {
     // is then compared with it, bounds and value range included.
     ReferenceResult want = ReferenceRead(text);
     want.records = records;
-    const std::string d = CompareAllBlockSizes(text, want, 1 + random.Below(300));
+    const std::string d =
+        CompareAllBlockSizes(text, want, 1 + random.Below(300));
     if (!d.empty()) {
       ++failures;
-      ADD_FAILURE() << "seed " << seed << ": " << d << "\n  input: " << Printable(text);
+      ADD_FAILURE() << "seed " << seed << ": " << d
+                    << "\n  input: " << Printable(text);
     }
     const ReferenceResult reference = ReferenceRead(text);
-    ASSERT_EQ(reference.droppedLines, 0) << "seed " << seed << ", " << Printable(text);
+    ASSERT_EQ(reference.droppedLines, 0)
+        << "seed " << seed << ", " << Printable(text);
     ASSERT_EQ(reference.records.size(), records.size()) << "seed " << seed;
     for (size_t r = 0; r < records.size(); ++r) {
       for (int c = 0; c < (three ? 3 : 1); ++c) {
-        ASSERT_TRUE(SameBits(reference.records[r].values[c], records[r].values[c]))
+        ASSERT_TRUE(
+            SameBits(reference.records[r].values[c], records[r].values[c]))
             << "the reference reader, seed " << seed << " record " << r;
       }
     }
@@ -450,9 +455,11 @@ TEST(ReaderDifferential, ValidRecordsMatchTheCLibrary) {
 // multiples of 2^64): once read as 0 by the short way of reading values.
 TEST(ReaderDifferential, MantissaWrappingToZeroAt64Bits) {
   static const char* const kValues[] = {
-      "18446744073709551616",  "36893488147419103232",   "55340232221128654848",
-      "73786976294838206464",  "92233720368547758080",   "184467440737095516160",
-      "1844674407370955161.6", "18446744073709551616e-5", ".18446744073709551616",
+      "18446744073709551616",  "36893488147419103232",
+      "55340232221128654848",  "73786976294838206464",
+      "92233720368547758080",  "184467440737095516160",
+      "1844674407370955161.6", "18446744073709551616e-5",
+      ".18446744073709551616",
   };
   for (const char* value : kValues) {
     const std::string text = std::string("0,0,") + value + "\n";
@@ -460,22 +467,31 @@ TEST(ReaderDifferential, MantissaWrappingToZeroAt64Bits) {
     ASSERT_EQ(r.set.count, 1) << value;
     const double expected = strtod(value, nullptr);
     EXPECT_TRUE(SameBits(r.set.values[0][0], expected))
-        << value << ": " << Hexfloat(r.set.values[0][0]) << ", expected " << Hexfloat(expected);
+        << value << ": " << Hexfloat(r.set.values[0][0]) << ", expected "
+        << Hexfloat(expected);
   }
 }
 
 // Mangles valid text: bytes replaced, inserted or removed, drawn from those
 // that matter to the grammar.
 std::string Mangle(Random& random, std::string text) {
-  static const char kBytes[] = ",,,..--++eE05 \t\r\n\n\0\x1A" "x\xEF\xBB\xBF";
+  static const char kBytes[] =
+      ",,,..--++eE05 \t\r\n\n\0\x1A"
+      "x\xEF\xBB\xBF";
   const size_t edits = 1 + random.Below(4);
   for (size_t e = 0; e < edits && !text.empty(); ++e) {
     const size_t at = random.Below(text.size());
     const char c = kBytes[random.Below(sizeof kBytes - 1)];
     switch (random.Below(3)) {
-      case 0: text[at] = c; break;
-      case 1: text.insert(text.begin() + static_cast<ptrdiff_t>(at), c); break;
-      default: text.erase(at, 1); break;
+      case 0:
+        text[at] = c;
+        break;
+      case 1:
+        text.insert(text.begin() + static_cast<ptrdiff_t>(at), c);
+        break;
+      default:
+        text.erase(at, 1);
+        break;
     }
   }
   return text;
@@ -487,16 +503,20 @@ std::string BadLine(Random& random, ValidFileWriter& writer) {
   int32_t n;
   switch (random.Below(8)) {
     case 0:
-      return random.Pick({"x,y,value", "x,y,r,g,b", "", "abc", "#comment 1,2,3", ",,,,",
-                          "1,2", "1,2,", ",1,2,3", "1,,2,3", "\xEF\xBB\xBF" "1,2,3"});
+      return random.Pick({"x,y,value", "x,y,r,g,b", "", "abc", "#comment 1,2,3",
+                          ",,,,", "1,2", "1,2,", ",1,2,3", "1,,2,3",
+                          "\xEF\xBB\xBF"
+                          "1,2,3"});
     case 1:  // not decimal notation
-      return "1,2," + std::string(random.Pick({"inf", "nan", "-inf", "INFINITY", "0x10",
-                                               "0x1p3", "1e", "1e+", "1E-", ".", "-", "+",
-                                               "+-1", "--1", "1..2", ".e1", "1.2.3", "e5",
-                                               "1e5e5", "1,5"}));
+      return "1,2," +
+             std::string(random.Pick(
+                 {"inf",  "nan", "-inf",  "INFINITY", "0x10",  "0x1p3", "1e",
+                  "1e+",  "1E-", ".",     "-",        "+",     "+-1",   "--1",
+                  "1..2", ".e1", "1.2.3", "e5",       "1e5e5", "1,5"}));
     case 2:  // coordinates beyond 32 bits, or not integers
-      return std::string(random.Pick({"2147483648", "-2147483649", "99999999999999999999",
-                                      "4294967296", "1.0", "1e3", "+", "0x1"})) +
+      return std::string(random.Pick({"2147483648", "-2147483649",
+                                      "99999999999999999999", "4294967296",
+                                      "1.0", "1e3", "+", "0x1"})) +
              ",0,1";
     case 3:  // a blank before a comma
       return writer.Int(&n) + " ," + writer.Int(&n) + "," + writer.Value(&v);
@@ -505,8 +525,9 @@ std::string BadLine(Random& random, ValidFileWriter& writer) {
              (random.OneIn(2) ? "," + writer.Value(&v) : "");
     case 5:  // text glued to a number
       return writer.Int(&n) + "," + writer.Int(&n) + "," + writer.Value(&v) +
-             (random.OneIn(6) ? std::string(1, '\0')
-                              : random.Pick({"x", "%", "\x01", "e", "E+", ".", "-"}));
+             (random.OneIn(6)
+                  ? std::string(1, '\0')
+                  : random.Pick({"x", "%", "\x01", "e", "E+", ".", "-"}));
     case 6: {  // a long line
       std::string line;
       while (line.size() < 100 + random.Below(3000)) {
@@ -517,7 +538,8 @@ std::string BadLine(Random& random, ValidFileWriter& writer) {
     default: {  // random bytes
       std::string line;
       const size_t len = random.Below(40);
-      for (size_t i = 0; i < len; ++i) line += static_cast<char>(random.Below(256));
+      for (size_t i = 0; i < len; ++i)
+        line += static_cast<char>(random.Below(256));
       return line;
     }
   }
@@ -556,7 +578,8 @@ TEST(ReaderDifferential, MixedInputMatchesTheReference) {
         break;
       }
     }
-    const std::string d = CompareAllBlockSizes(text, ReferenceRead(text), 1 + random.Below(300));
+    const std::string d =
+        CompareAllBlockSizes(text, ReferenceRead(text), 1 + random.Below(300));
     if (!d.empty()) {
       ++failures;
       ReportAgainstReference(seed, text, d);

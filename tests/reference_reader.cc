@@ -4,8 +4,8 @@
 #include "reference_reader.h"
 
 #include <errno.h>
-#include <stddef.h>
 #include <math.h>
+#include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -19,7 +19,9 @@ namespace {
 
 // The C locale's whitespace. A CR is a blank like any other: CR LF then
 // reads as LF.
-bool IsBlank(char c) { return c != '\0' && strchr(" \t\n\v\f\r", c) != nullptr; }
+bool IsBlank(char c) {
+  return c != '\0' && strchr(" \t\n\v\f\r", c) != nullptr;
+}
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -101,8 +103,10 @@ class Scanner {
   // comparing with.
   static void CheckWholeToken(const std::string& token, const char* end) {
     if (end != token.c_str() + token.size()) {
-      fprintf(stderr, "reference reader: the C library reads \"%s\" as only \"%.*s\"\n",
-              token.c_str(), static_cast<int>(end - token.c_str()), token.c_str());
+      fprintf(stderr,
+              "reference reader: the C library reads \"%s\" as only \"%.*s\"\n",
+              token.c_str(), static_cast<int>(end - token.c_str()),
+              token.c_str());
       abort();
     }
   }
@@ -127,7 +131,8 @@ bool ReadRecord(Scanner& s, bool three, ReferenceRecord* r) {
 }
 
 int32_t Span(int64_t largest, int64_t smallest) {
-  return static_cast<int32_t>(std::min<int64_t>(largest + 1 - smallest, INT32_MAX));
+  return static_cast<int32_t>(
+      std::min<int64_t>(largest + 1 - smallest, INT32_MAX));
 }
 
 }  // namespace
@@ -137,6 +142,64 @@ int32_t ReferenceTruncate(double v) {
   if (t >= 2147483647.0) return INT32_MAX;
   if (t <= -2147483648.0) return INT32_MIN;
   return static_cast<int32_t>(t);
+}
+
+std::string Hexfloat(double v) {
+  char text[64];
+  snprintf(text, sizeof text, "%a", v);
+  return text;
+}
+
+bool SameBits(double a, double b) { return memcmp(&a, &b, sizeof a) == 0; }
+
+std::string DifferenceFromReference(const SampleSet& set,
+                                    const ReferenceResult& want) {
+  if (set.threeChannel != want.threeChannel) {
+    return "threeChannel " + std::to_string(set.threeChannel) + ", expected " +
+           std::to_string(want.threeChannel);
+  }
+  const size_t common = std::min(static_cast<size_t>(std::max(set.count, 0)),
+                                 want.records.size());
+  const int channels = want.threeChannel ? 3 : 1;
+  for (size_t i = 0; i < common; ++i) {
+    const ReferenceRecord& r = want.records[i];
+    const std::string at = "record " + std::to_string(i) + ": ";
+    if (set.xs[i] != r.x || set.ys[i] != r.y) {
+      return at + "x,y " + std::to_string(set.xs[i]) + "," +
+             std::to_string(set.ys[i]) + ", expected " + std::to_string(r.x) +
+             "," + std::to_string(r.y);
+    }
+    for (int c = 0; c < channels; ++c) {
+      if (!SameBits(set.values[c][i], r.values[c])) {
+        return at + "value " + std::to_string(c) + " " +
+               Hexfloat(set.values[c][i]) + ", expected " +
+               Hexfloat(r.values[c]);
+      }
+    }
+  }
+  const struct {
+    const char* name;
+    int64_t got, expected;
+    bool compared;
+  } kFields[] = {
+      {"count", set.count, static_cast<int64_t>(want.records.size()), true},
+      {"droppedLines", set.droppedLines, want.droppedLines, true},
+      {"firstDroppedLine", set.firstDroppedLine, want.firstDroppedLine, true},
+      {"width", set.width, want.width, true},
+      {"height", set.height, want.height, true},
+      {"minX", set.minX, want.minX, true},
+      {"minY", set.minY, want.minY, true},
+      {"minValue", set.minValue, want.minValue, true},
+      {"maxValue", set.maxValue, want.maxValue, !want.records.empty()},
+      {"moreRecords", set.moreRecords, 0, true},
+  };
+  for (const auto& f : kFields) {
+    if (f.compared && f.got != f.expected) {
+      return std::string(f.name) + " " + std::to_string(f.got) + ", expected " +
+             std::to_string(f.expected);
+    }
+  }
+  return "";
 }
 
 ReferenceResult ReferenceRead(const std::string& bytes) {
@@ -163,7 +226,8 @@ ReferenceResult ReferenceRead(const std::string& bytes) {
     }
     if (result.droppedLines++ == 0) {
       result.firstDroppedLine =
-          1 + std::count(data.begin(), data.begin() + static_cast<ptrdiff_t>(start), '\n');
+          1 + std::count(data.begin(),
+                         data.begin() + static_cast<ptrdiff_t>(start), '\n');
     }
     const size_t lf = data.find('\n', s.pos);
     if (lf == std::string::npos) break;

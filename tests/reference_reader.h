@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/sample_set.h"
+
 namespace plotmere {
 namespace testing {
 
@@ -44,6 +46,20 @@ struct ReferenceResult {
 
 /// Reads `bytes`, the whole content of a data file.
 ReferenceResult ReferenceRead(const std::string& bytes);
+
+/// The first difference between what ReadSamples left in `set` and `want`,
+/// as a line of text with values in hexfloat; "" when there is none. Looks
+/// at the records, their count, the bounds, the value range (maxValue only
+/// when there are records), the dropped lines and moreRecords (which must be
+/// false: the reference reads small inputs only).
+std::string DifferenceFromReference(const SampleSet& set,
+                                    const ReferenceResult& want);
+
+/// A double in hexfloat ("%a"), for messages.
+std::string Hexfloat(double v);
+
+/// Whether two doubles have the same bits (telling -0 from 0).
+bool SameBits(double a, double b);
 
 /// Truncates toward zero to 32 bits, saturating at the limits.
 /// REQUIRES: v is not a NaN.
