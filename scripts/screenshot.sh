@@ -42,10 +42,15 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 
+# Creates the prefix on first use. No window manager runs in Xvfb, so Wine
+# draws the frame and the caption itself.
+"$root/cmake/wine-run.sh" "$build/plotmere-cli.exe" --version >/dev/null
+WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed \
+  /t REG_SZ /d N /f >/dev/null 2>&1
+
 "$root/cmake/wine-run.sh" "$exe" &
 wine_pid=$!
 
-# The first start creates the Wine prefix: allow two minutes.
 window=""
 for _ in $(seq 1200); do
   window=$(xdotool search --name '^Plotmere$' 2>/dev/null | head -n 1 || true)
