@@ -125,7 +125,9 @@ std::string Shrink(std::string text,
 }
 
 // The seeded source of everything random here: mt19937_64 is the same
-// sequence on every platform, and only plain modulo is used on it.
+// sequence on every platform, and only plain modulo is used on it. (Where
+// one expression draws twice, the order of the draws is the compiler's, so
+// a seed names the same file for the same build only.)
 class Random {
  public:
   explicit Random(uint64_t seed) : engine_(seed) {}
@@ -170,14 +172,19 @@ class ValidFileWriter {
       // first line holds only the first record.
       const bool keepOnLine = first && three;
       text += Blanks(!keepOnLine);
-      text += Int(&r.x) + ",";
+      text += Int(&r.x);
+      text += ',';
       text += Blanks(!keepOnLine);
-      text += Int(&r.y) + ",";
+      text += Int(&r.y);
+      text += ',';
       text += Blanks(!keepOnLine);
       text += Value(&r.values[0]);
       if (three) {
-        text += "," + Blanks(true) + Value(&r.values[1]);
-        text += "," + Blanks(true) + Value(&r.values[2]);
+        for (int c = 1; c < 3; ++c) {
+          text += ',';
+          text += Blanks(true);
+          text += Value(&r.values[c]);
+        }
       }
       records->push_back(r);
       if (i + 1 < n) {

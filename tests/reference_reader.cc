@@ -155,8 +155,8 @@ bool SameBits(double a, double b) { return memcmp(&a, &b, sizeof a) == 0; }
 std::string DifferenceFromReference(const SampleSet& set,
                                     const ReferenceResult& want) {
   if (set.threeChannel != want.threeChannel) {
-    return "threeChannel " + std::to_string(set.threeChannel) + ", expected " +
-           std::to_string(want.threeChannel);
+    return std::string(set.threeChannel ? "three channels" : "single value") +
+           ", expected the other mode";
   }
   const size_t common = std::min(static_cast<size_t>(std::max(set.count, 0)),
                                  want.records.size());
