@@ -18,6 +18,7 @@
 
 #include "engine/sample_set.h"
 
+
 namespace plotmere {
 
 bool AllocateSampleArrays(SampleSet* set) {
@@ -120,21 +121,25 @@ constexpr double kExactPowersOfTen[] = {
 // that kind and the general routine must read it.
 // REQUIRES: p starts with a digit, or a point and a digit.
 inline const char* ParseShortDecimal(const char* p, double* value) {
+  while (*p == '0') ++p;  // leading zeros change nothing
   uint64_t mantissa = 0;
-  int digits = 0;    // significant digits in the mantissa
-  int exponent = 0;  // power of ten to apply to the mantissa
-  // Every digit from the first non-zero one on counts, zeros included: the
-  // mantissa of 20 digits may wrap around to exactly 0 (2^64 does).
+  const char* const first = p;
   for (; IsDigit(*p); ++p) {
     mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
-    digits += mantissa != 0 || digits != 0;
   }
+  // Digits in the mantissa, counted by position: a zero after the first
+  // non-zero digit counts too (20 digits may wrap around to exactly 0, as
+  // 2^64 does). Zeros leading a fraction count as well, which only sends a
+  // few more numbers the general way.
+  ptrdiff_t digits = p - first;
+  ptrdiff_t exponent = 0;  // power of ten to apply to the mantissa
   if (*p == '.') {
-    for (++p; IsDigit(*p); ++p) {
+    const char* const fraction = ++p;
+    for (; IsDigit(*p); ++p) {
       mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
-      digits += mantissa != 0 || digits != 0;
-      --exponent;
     }
+    exponent = fraction - p;
+    digits -= exponent;
   }
   if (digits > 19) return nullptr;  // the mantissa may have wrapped around
   if ((*p | 0x20) == 'e') {
@@ -292,16 +297,15 @@ inline RecordParser::Step RecordParser::ParseRecord(const char* p,
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+') ++p;
     if (!IsDigit(*p)) return bad(p);
+    while (*p == '0') ++p;  // leading zeros change nothing
+    const char* const first = p;
     uint64_t magnitude = 0;
-    do {
-      // Stop growing past 2^32; more digits only keep it out of range.
-      if (magnitude <= 0xFFFFFFFFu) {
-        magnitude = magnitude * 10 + static_cast<uint64_t>(*p - '0');
-      }
-      ++p;
-    } while (IsDigit(*p));
+    for (; IsDigit(*p); ++p) {
+      magnitude = magnitude * 10 + static_cast<uint64_t>(*p - '0');
+    }
+    // Ten digits cannot wrap 64 bits; more are out of range anyway.
     const uint64_t limit = negative ? 0x80000000u : 0x7FFFFFFFu;
-    if (magnitude > limit) return bad(p);
+    if (p - first > 10 || magnitude > limit) return bad(p);
     *out = negative ? static_cast<int32_t>(0 - magnitude)
                     : static_cast<int32_t>(magnitude);
     if (*p != ',') return bad(p);
@@ -389,8 +393,8 @@ void RecordParser::ReadRecords() {
 
   while (i < kSampleCapacity) {
     const char* next = nullptr;
-    const Step step =
-        ParseRecord<kValueCount>(Begin() + pos_, &next, &fields);
+    const char* const p = Begin() + pos_;
+    const Step step = ParseRecord<kValueCount>(p, &next, &fields);
     if (step == Step::kNeedMore) {
       // Keep the record from its start; every byte before it is done with.
       if (!Refill(pos_)) {
