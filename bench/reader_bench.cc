@@ -10,6 +10,7 @@
 
 #include "bench_data.h"
 #include "engine/sample_set.h"
+#include "scanf_reader.h"
 
 namespace plotmere {
 namespace {
@@ -21,31 +22,6 @@ SampleSet& Arrays() {
     return s;
   }();
   return *set;
-}
-
-// The baseline: one fscanf per record, with the bounds and value range kept
-// as the reader keeps them.
-int32_t ScanfRead(SampleSet* set) {
-  const char* format = set->threeChannel ? "%d,%d,%lf,%lf,%lf\n" : "%d,%d,%lf\n";
-  int32_t i = 0;
-  int32_t width = 0, height = 0, minX = 0, minY = 0, minValue = 0, maxValue = 0;
-  for (; i < kSampleCapacity; ++i) {
-    const int n = fscanf(set->file, format, &set->xs[i], &set->ys[i],
-                         &set->values[0][i], &set->values[1][i],
-                         &set->values[2][i]);
-    if (n == EOF) break;
-    const int32_t x = set->xs[i], y = set->ys[i];
-    const double v = set->values[0][i];
-    if (x > width) width = x; else if (x < minX) minX = x;
-    if (y > height) height = y; else if (y < minY) minY = y;
-    if (minValue > v) minValue = static_cast<int32_t>(v);
-    if (i == 0 || maxValue < v) maxValue = static_cast<int32_t>(v);
-  }
-  set->width = width + 1 - minX;
-  set->height = height + 1 - minY;
-  set->minValue = minValue;
-  set->maxValue = maxValue;
-  return set->count = i;
 }
 
 void Run(benchmark::State& state, const std::string& path, bool scanf) {
@@ -60,7 +36,7 @@ void Run(benchmark::State& state, const std::string& path, bool scanf) {
     ResetForFile(&set, file);
     ChooseMode(&set);
     if (scanf) {
-      ScanfRead(&set);
+      bench::ScanfReadSamples(&set);
     } else if (!ReadSamples(&set)) {
       state.SkipWithError("read error");
     }

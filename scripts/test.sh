@@ -16,6 +16,11 @@ for preset in dev asan; do
   ctest --preset "$preset"
 done
 
+echo "== bench (builds, and one short pass: no timing is checked here)"
+cmake --preset bench -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+cmake --build --preset bench
+build/bench/bench/plotmere_bench --benchmark_min_time=0.01
+
 if [ -x scripts/fuzz.sh ]; then
   echo "== fuzz"
   scripts/fuzz.sh --short

@@ -93,5 +93,22 @@ printf '0,0,1\n' > ./-n.csv
 run -- -n.csv
 check "-- ends the options" test -e ./-n.csv.bmp
 
+# Memory that cannot be had stops the batch with its message. The address
+# space limit does not mix with AddressSanitizer's shadow memory.
+if ! ldd "$cli" 2>/dev/null | grep -q asan; then
+  printf '4095,4095,1\n' > huge.csv
+  printf '0,0,1\n' > small.csv
+  (ulimit -v 300000; "$cli" small.csv) </dev/null >out.txt 2>err.txt
+  check "no room for the sample arrays exits 1" test $? -eq 1
+  check "and says so" grep -q 'メモリが不足しています。処理を中断します。' err.txt
+  check "nothing was written" test ! -e small.csv.bmp
+  # Room for the sample arrays (512 MiB) but not for a 4096 x 4096 picture.
+  (ulimit -v 555000; "$cli" small.csv huge.csv later2.csv) </dev/null >out.txt 2>err.txt
+  check "no room for the picture exits 1" test $? -eq 1
+  check "the message names the file" grep -q '^plotmere-cli: huge.csv: メモリが不足しています' err.txt
+  check "the file before it was converted" test -e small.csv.bmp
+  check "nothing was written for it" test ! -e huge.csv.bmp
+fi
+
 echo "$passes passed, $failures failed"
 test "$failures" -eq 0
