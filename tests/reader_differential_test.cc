@@ -441,14 +441,16 @@ TEST(ReaderDifferential, ValidRecordsMatchTheCLibrary) {
         CompareAllBlockSizes(text, want, 1 + random.Below(300));
     if (!d.empty()) {
       ++failures;
-      ADD_FAILURE() << "seed " << seed << ": " << d
-                    << "\n  input: " << Printable(text);
+      ReportAgainstReference(seed, text, d);
     }
     const ReferenceResult reference = ReferenceRead(text);
+    ASSERT_EQ(reference.threeChannel, three) << "seed " << seed;
     ASSERT_EQ(reference.droppedLines, 0)
         << "seed " << seed << ", " << Printable(text);
     ASSERT_EQ(reference.records.size(), records.size()) << "seed " << seed;
     for (size_t r = 0; r < records.size(); ++r) {
+      ASSERT_EQ(reference.records[r].x, records[r].x) << "seed " << seed;
+      ASSERT_EQ(reference.records[r].y, records[r].y) << "seed " << seed;
       for (int c = 0; c < (three ? 3 : 1); ++c) {
         ASSERT_TRUE(
             SameBits(reference.records[r].values[c], records[r].values[c]))
