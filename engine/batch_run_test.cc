@@ -250,8 +250,8 @@ TEST_F(BatchRunTest, NormalizeReachesTheFill) {
   EXPECT_EQ(static_cast<uint8_t>(bytes[26 + 6]), 255);
 }
 
-// No fixed-size name buffer: a path far beyond 260 bytes works, and the
-// question names it whole.
+// No fixed-size name buffer: a path far beyond 260 bytes works where the
+// system allows it, and every message names it whole.
 TEST_F(BatchRunTest, LongPaths) {
   std::string folder = dir_.path();
   for (int i = 0; i < 4; ++i) {
@@ -263,12 +263,20 @@ TEST_F(BatchRunTest, LongPaths) {
   ASSERT_GT(data.size(), 370u);
   SetList(data);
   EXPECT_TRUE(RunBatch(0));
+#ifdef _WIN32
+  // The ANSI file functions of Windows stop at 260 bytes: the picture cannot
+  // be written there, which the message says, naming it whole.
+  ASSERT_EQ(fake_.shown.size(), 1u);
+  EXPECT_EQ(fake_.shown[0].caption, "ERROR");
+  EXPECT_EQ(fake_.shown[0].text, data + ".bmp" + texts().cannotWriteSuffix);
+#else
   EXPECT_TRUE(FileExists(data + ".bmp"));
   fake_.answers = {MessageAnswer::kNo};
   SetList(data);
   EXPECT_TRUE(RunBatch(0));
   ASSERT_EQ(fake_.shown.size(), 1u);
   EXPECT_EQ(fake_.shown[0].text, data + ".bmp" + texts().existsSuffix);
+#endif
 }
 
 // While a message box waits, the window can still ask for a run; that run
