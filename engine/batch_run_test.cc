@@ -218,13 +218,7 @@ TEST_F(BatchRunTest, DataFileToPictureBytes) {
                                 "0,1,0,0,255\r\n1,1,255,255,255");
   SetList(data);
   EXPECT_TRUE(RunBatch(1));
-  const std::string expected(
-      "\x42\x4D\x2A\x00\x00\x00\x00\x00\x00\x00\x1A\x00\x00\x00"
-      "\x0C\x00\x00\x00\x02\x00\x02\x00\x01\x00\x18\x00"
-      "\x00\x00\xFF\x00\xFF\x00\x00\x00"
-      "\xFF\x00\x00\xFF\xFF\xFF\x00\x00",
-      42);
-  EXPECT_EQ(testing::Hex(Contents(data + ".bmp")), testing::Hex(expected));
+  EXPECT_EQ(testing::Hex(Contents(data + ".bmp")), testing::Hex(testing::TwoByTwoBmp()));
 }
 
 // The arrays are not cleared between files, and the bounds are reset: a

@@ -95,13 +95,7 @@ TEST(WriteBmp, TwoByTwoBottomRowFirst) {
   SetPixel(image.get(), 1, 0, 0, 0xFF, 0);        // green
   SetPixel(image.get(), 0, 1, 0, 0, 0xFF);        // blue
   SetPixel(image.get(), 1, 1, 0xFF, 0xFF, 0xFF);  // white
-  const std::string expected(
-      "\x42\x4D\x2A\x00\x00\x00\x00\x00\x00\x00\x1A\x00\x00\x00"
-      "\x0C\x00\x00\x00\x02\x00\x02\x00\x01\x00\x18\x00"
-      "\x00\x00\xFF\x00\xFF\x00\x00\x00"
-      "\xFF\x00\x00\xFF\xFF\xFF\x00\x00",
-      42);
-  EXPECT_EQ(Hex(Bmp(*image)), Hex(expected));
+  EXPECT_EQ(Hex(Bmp(*image)), Hex(testing::TwoByTwoBmp()));
 }
 
 // An asymmetric glyph with distinct channels: a flip, a channel swap or a

@@ -85,6 +85,15 @@ ReadResult ReadText(const std::string& text, size_t blockSize) {
   return result;
 }
 
+std::string TwoByTwoBmp() {
+  return std::string(
+      "\x42\x4D\x2A\x00\x00\x00\x00\x00\x00\x00\x1A\x00\x00\x00"  // file header
+      "\x0C\x00\x00\x00\x02\x00\x02\x00\x01\x00\x18\x00"  // core header
+      "\x00\x00\xFF\x00\xFF\x00\x00\x00"  // row 0: red, green, pad
+      "\xFF\x00\x00\xFF\xFF\xFF\x00\x00",  // row 1: blue, white, pad
+      42);
+}
+
 std::string Hex(const std::string& bytes) {
   static const char kDigits[] = "0123456789ABCDEF";
   std::string out;

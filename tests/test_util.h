@@ -51,6 +51,11 @@ ReadResult ReadText(const std::string& text, size_t blockSize = 0);
 /// The arrays used by ReadText, allocated on first use.
 SampleSet& SharedSampleArrays();
 
+/// The BMP file of a 2 x 2 picture with red at column 0, row 0, green at
+/// (1, 0), blue at (0, 1) and white at (1, 1): 42 bytes, bottom row first,
+/// each pixel blue, green, red, each row padded to 8 bytes.
+std::string TwoByTwoBmp();
+
 /// Bytes as "42 4D 1E ..." for readable failure messages.
 std::string Hex(const std::string& bytes);
 
