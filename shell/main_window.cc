@@ -99,10 +99,10 @@ class DropHandleFiles : public DroppedFiles {
   HDROP drop_;
 };
 
-HWND CreateControl(HWND parent, const ControlSpec& spec) {
-  return CreateWindowExA(0, spec.className, spec.text, spec.style, spec.x,
-                         spec.y, spec.width, spec.height, parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+HWND CreateControl(HWND parent, const ControlSpec& layout) {
+  return CreateWindowExA(0, layout.className, layout.text, layout.style, layout.x,
+                         layout.y, layout.width, layout.height, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
                          gInstance, nullptr);
 }
 
