@@ -18,7 +18,6 @@
 
 #include "engine/sample_set.h"
 
-
 namespace plotmere {
 
 bool AllocateSampleArrays(SampleSet* set) {
