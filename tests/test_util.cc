@@ -68,9 +68,14 @@ SampleSet& SharedSampleArrays() {
 
 ReadResult ReadText(const std::string& text, size_t blockSize) {
   ReadResult result;
-  FILE* file = tmpfile();
+  // A file of this process's own, not tmpfile(): the Windows runtime names
+  // those in the root folder by a counter that starts afresh in every
+  // process, so two test processes at once take each other's names.
+  static TempDir scratch;  // removed with its file when the process ends
+  const std::string path = scratch.Path("data.txt");
+  FILE* file = fopen(path.c_str(), "w+b");
   if (file == nullptr) {
-    ADD_FAILURE() << "tmpfile failed";
+    ADD_FAILURE() << "cannot create " << path;
     return result;
   }
   fwrite(text.data(), 1, text.size(), file);
