@@ -95,16 +95,22 @@ std::string Difference(const ReadResult& got, const ReferenceResult& want) {
 }
 
 // Removes lines, then single bytes, from `text` as long as `fails` holds,
-// so that a failure is reported with an input small enough to read.
+// so that a failure is reported with an input small enough to read. Gives
+// up after a thousand tries, so that a failure is told in seconds.
 std::string Shrink(std::string text,
                    const std::function<bool(const std::string&)>& fails) {
-  for (bool progress = true; progress;) {
+  int budget = 1000;
+  const std::function<bool(const std::string&)> tryFails =
+      [&](const std::string& candidate) {
+        return budget-- > 0 && fails(candidate);
+      };
+  for (bool progress = true; progress && budget > 0;) {
     progress = false;
     for (size_t start = 0; start < text.size();) {
       size_t end = text.find('\n', start);
       end = end == std::string::npos ? text.size() : end + 1;
       std::string candidate = text.substr(0, start) + text.substr(end);
-      if (fails(candidate)) {
+      if (tryFails(candidate)) {
         text = candidate;
         progress = true;
       } else {
@@ -113,7 +119,7 @@ std::string Shrink(std::string text,
     }
     for (size_t i = 0; i < text.size();) {
       std::string candidate = text.substr(0, i) + text.substr(i + 1);
-      if (fails(candidate)) {
+      if (tryFails(candidate)) {
         text = candidate;
         progress = true;
       } else {
