@@ -4,7 +4,8 @@
 # committed corpus (fuzz/corpus). New inputs it finds go to
 # build/fuzz/corpus; a crash or a difference from the reference reader is
 # saved as build/fuzz/crash-* (or leak-*, timeout-*) and ends the run with a
-# non-zero status.
+# non-zero status. Its output goes to build/fuzz/fuzz.log; the end of it is
+# shown.
 #
 # Usage: scripts/fuzz.sh --short     run for about a minute (CI)
 #        scripts/fuzz.sh SECONDS     run for that many seconds
@@ -37,4 +38,10 @@ mkdir -p "$build/corpus"
   -print_final_stats=1 \
   -dict=fuzz/sample_reader.dict \
   -artifact_prefix="$build/" \
-  "$build/corpus" fuzz/corpus
+  "$build/corpus" fuzz/corpus >"$build/fuzz.log" 2>&1 || {
+  # The whole log is long; its end has the finding and the input's name.
+  tail -n 80 "$build/fuzz.log"
+  echo "$0: the fuzzer found something (full log: $build/fuzz.log)" >&2
+  exit 1
+}
+tail -n 12 "$build/fuzz.log"
