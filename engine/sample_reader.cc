@@ -164,6 +164,83 @@ inline const char* ParseShortDecimal(const char* p, double* value) {
   return p;
 }
 
+// The numbers of one record.
+struct Fields {
+  int32_t x = 0, y = 0;
+  double v[3] = {0, 0, 0};
+};
+
+inline uint32_t DigitValue(char c) {
+  return static_cast<uint32_t>(static_cast<unsigned char>(c)) - '0';
+}
+
+// x or y of a line of the common shape (see ParseCommonLine) with its
+// comma. Returns the position after the comma, or null.
+inline const char* ParseCommonCoordinate(const char* p, int32_t* out) {
+  const uint32_t negative = *p == '-';
+  p += negative;
+  const char* const first = p;
+  uint32_t magnitude = 0;  // may wrap past 9 digits, which are refused
+  for (uint32_t d; (d = DigitValue(*p)) < 10; ++p) {
+    magnitude = magnitude * 10 + d;
+  }
+  if (p == first || p - first > 9 || *p != ',') return nullptr;
+  // Negated when negative, without a branch.
+  *out = static_cast<int32_t>((magnitude ^ (0 - negative)) + negative);
+  return p + 1;
+}
+
+// The common shape of a line, read in one go: "x,y,value" (or five
+// numbers) with each number right after the line start or its comma, "-"
+// as the only sign, x and y of at most 9 digits, values of digits then
+// optionally a point and more digits, at most 19 digits, no exponent; and
+// the line ending in LF or CR LF right after the last number. Every such
+// line is a record, read exactly as ParseRecord reads it: x and y are in
+// range, and a value of at most 2^53 comes out of the same mantissa and
+// power of ten as in ParseShortDecimal, by the same single rounding step.
+// Returns the start of the next line, or null when the line at p is of any
+// other shape (or runs into the end of the buffer) and the general parser
+// must read it. The scans stop at the buffer's NUL end mark at the latest.
+template <int kValueCount>
+inline const char* ParseCommonLine(const char* p, Fields* fields) {
+  p = ParseCommonCoordinate(p, &fields->x);
+  if (p == nullptr) return nullptr;
+  p = ParseCommonCoordinate(p, &fields->y);
+  if (p == nullptr) return nullptr;
+
+  for (int c = 0; c < kValueCount; ++c) {
+    const bool negative = *p == '-';
+    p += negative;
+    const char* const first = p;
+    uint64_t mantissa = 0;  // may wrap past 19 digits, which are refused
+    for (uint32_t d; (d = DigitValue(*p)) < 10; ++p) {
+      mantissa = mantissa * 10 + d;
+    }
+    if (p == first) return nullptr;
+    ptrdiff_t digits = p - first;
+    ptrdiff_t fraction = 0;
+    if (*p == '.') {
+      const char* const point = p++;
+      for (uint32_t d; (d = DigitValue(*p)) < 10; ++p) {
+        mantissa = mantissa * 10 + d;
+      }
+      fraction = p - point - 1;
+      digits += fraction;
+    }
+    if (digits > 19 || mantissa > (uint64_t{1} << 53)) return nullptr;
+    const double value =
+        static_cast<double>(mantissa) / kExactPowersOfTen[fraction];
+    fields->v[c] = negative ? -value : value;
+    if (c + 1 < kValueCount) {
+      if (*p != ',') return nullptr;
+      ++p;
+    }
+  }
+  if (*p == '\n') return p + 1;
+  if (*p == '\r' && p[1] == '\n') return p + 2;
+  return nullptr;
+}
+
 // Any unsigned decimal at p, rounded to the nearest double. Returns the end
 // of the number, or null when there is none.
 const char* ParseLongDecimal(const char* p, const char* end, double* value) {
@@ -201,12 +278,6 @@ class RecordParser {
   // for the next block while there is one: a number's last character, or
   // the "e" of an exponent, may stand in it.
   static constexpr size_t kLookahead = 64;
-
-  // The numbers of one record.
-  struct Fields {
-    int32_t x = 0, y = 0;
-    double v[3] = {0, 0, 0};
-  };
 
   template <int kValueCount>
   Step ParseRecord(const char* p, const char** next, Fields* fields);
@@ -390,28 +461,7 @@ void RecordParser::ReadRecords() {
   int32_t i = 0;
   Fields fields;
 
-  while (i < kSampleCapacity) {
-    const char* next = nullptr;
-    const char* const p = Begin() + pos_;
-    const Step step = ParseRecord<kValueCount>(p, &next, &fields);
-    if (step == Step::kNeedMore) {
-      // Keep the record from its start; every byte before it is done with.
-      if (!Refill(pos_)) {
-        if (failed_) break;
-      }
-      continue;
-    }
-    if (step == Step::kEnd) break;
-    if (step == Step::kBad) {
-      // The drop is told at the line where its record began.
-      const char* start = Begin() + pos_;
-      while (IsSpace(*start)) ++start;
-      NoteDropped(start);
-      pos_ = static_cast<size_t>(next - Begin());
-      if (!SkipToNextLine()) break;
-      continue;
-    }
-    pos_ = static_cast<size_t>(next - Begin());
+  auto keep = [&] {
     const int32_t x = fields.x, y = fields.y;
     const double v = fields.v[0];
     xs[i] = x;
@@ -437,6 +487,47 @@ void RecordParser::ReadRecords() {
     if (minValue > v) minValue = TruncateToInt32(v);
     if (i == 0 || maxValue < v) maxValue = TruncateToInt32(v);
     ++i;
+  };
+
+  while (i < kSampleCapacity) {
+    // Lines of the common shape first; the general parser takes the line
+    // where they stop.
+    {
+      const char* p = Begin() + pos_;
+      while (i < kSampleCapacity) {
+        const char* const next = ParseCommonLine<kValueCount>(p, &fields);
+        if (next == nullptr) break;
+        p = next;
+        keep();
+      }
+      pos_ = static_cast<size_t>(p - Begin());
+      if (i == kSampleCapacity) break;
+    }
+
+    const char* next = nullptr;
+    const char* const p = Begin() + pos_;
+    const Step step = ParseRecord<kValueCount>(p, &next, &fields);
+    if (step == Step::kNeedMore) {
+      // Keep the record from its start; every byte before it is done with.
+      if (!Refill(pos_)) {
+        if (failed_) break;
+      }
+      continue;
+    }
+    if (step == Step::kEnd) break;
+    if (step == Step::kBad) {
+      // The drop is told at the line where its record began.
+      const char* start = Begin() + pos_;
+      while (IsSpace(*start)) ++start;
+      NoteDropped(start);
+      pos_ = static_cast<size_t>(next - Begin());
+      if (!SkipToNextLine()) break;
+      continue;
+    }
+    // On to the next number, where a line of the common shape may begin.
+    while (IsSpace(*next)) ++next;
+    pos_ = static_cast<size_t>(next - Begin());
+    keep();
   }
   // The largest x and y so far, until Run turns them into the size.
   set->width = width;

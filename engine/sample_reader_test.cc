@@ -154,6 +154,119 @@ TEST(ReadSamples, RecordsAndDroppedLines) {
   }
 }
 
+// Lines of the common shape ("x,y,value" with plain numbers and a line end
+// right after them) are read by a quicker way than the rest; every limit
+// of that way is met from both sides here, and a line just outside it must
+// read as any other. Each case stands between two plain lines, which must
+// be read the same whatever the case did.
+TEST(ReadSamples, LinesOfTheCommonShapeAndJustOutside) {
+  static const struct Case {
+    const char* line;
+    std::vector<Record> records;
+    int64_t dropped;
+  } kCases[] = {
+      {"123456789,-987654321,1.5\n", {{123456789, -987654321, {1.5}}}, 0},
+      {"1234567890,-2147483648,1\n", {{1234567890, INT32_MIN, {1}}}, 0},
+      {"000000000,-000000000,-0.000\n", {{0, 0, {-0.0}}}, 0},
+      {"0000000000,-0000000007,-0\n", {{0, -7, {-0.0}}}, 0},
+      {"2147483648,0,0\n", {}, 1},
+      {"1,2,000000000000000001.5\n", {{1, 2, {1.5}}}, 0},  // 19 digits
+      {"1,2,0000000000000000001.5\n", {{1, 2, {1.5}}}, 0},  // 20
+      {"1,2,0.000000000000000001\n", {{1, 2, {1e-18}}}, 0},
+      {"1,2,0.0000000000000000001\n", {{1, 2, {1e-19}}}, 0},
+      {"1,2,9007199254740992\n", {{1, 2, {9007199254740992.0}}}, 0},  // 2^53
+      {"1,2,-900719925474099.3\n", {{1, 2, {-900719925474099.3}}}, 0},
+      {"1,2,9007199254740993\n", {{1, 2, {9007199254740992.0}}}, 0},
+      {"1,2,1844674407370955161.7\n", {{1, 2, {1844674407370955161.7}}}, 0},
+      {"1,2,18446744073709551616\n", {{1, 2, {18446744073709551616.0}}}, 0},
+      {"1,2,0.1\n", {{1, 2, {0.1}}}, 0},
+      {"1,2,-999.999\r\n", {{1, 2, {-999.999}}}, 0},
+      {"1,2,3.5\r\r\n", {{1, 2, {3.5}}}, 0},
+      {"1,2,3.5 \n", {{1, 2, {3.5}}}, 0},
+      {"1,2,3.5\t\n", {{1, 2, {3.5}}}, 0},
+      {"1,2,3.5\n\n", {{1, 2, {3.5}}}, 0},
+      {"1,2,5.\n", {{1, 2, {5.0}}}, 0},
+      {"1,2,.5\n", {{1, 2, {0.5}}}, 0},
+      {"1,2,-.5\n", {{1, 2, {-0.5}}}, 0},
+      {"+1,+2,+3\n", {{1, 2, {3}}}, 0},
+      {" 1,2,3\n", {{1, 2, {3}}}, 0},
+      {"1,2, 3\n", {{1, 2, {3}}}, 0},
+      {"1,2,1.5e1\n", {{1, 2, {15.0}}}, 0},
+      {"1,2,1.5E-1\n", {{1, 2, {0.15}}}, 0},
+      {"1,2,3\n4,5,6\n", {{1, 2, {3}}, {4, 5, {6}}}, 0},
+      {"1,2,1.5e\n", {}, 1},
+      {"1,2,1.5.5\n", {}, 1},
+      {"1,2,1..5\n", {}, 1},
+      {"1,2,.\n", {}, 1},
+      {"1,2,-\n", {}, 1},
+      {"1,2,--1\n", {}, 1},
+      {"-,2,3\n", {}, 1},
+      {"1,-,3\n", {}, 1},
+      {",2,3\n", {}, 1},
+      {"1,,3\n", {}, 1},
+      {"1,2,,\n", {}, 1},
+      {"1,2,3,\n", {}, 1},
+      {"1,2,3,4\n", {}, 1},
+      {"1.0,2,3\n", {}, 1},
+      {"1,2.0,3\n", {}, 1},
+      {"1,2,3x\n", {}, 1},
+      {"1,2,3\x01\n", {}, 1},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.line);
+    const std::string text = std::string("0,0,0.5\n") + c.line + "7,-8,9.25\n";
+    std::vector<Record> expected = {{0, 0, {0.5}}};
+    expected.insert(expected.end(), c.records.begin(), c.records.end());
+    expected.push_back({7, -8, {9.25}});
+    for (size_t blockSize : kBlockSizes) {
+      SCOPED_TRACE("block size " + std::to_string(blockSize));
+      ReadResult r = ReadText(text, blockSize);
+      ExpectRecords(r, expected, false);
+      EXPECT_EQ(r.set.droppedLines, c.dropped);
+      EXPECT_EQ(r.set.firstDroppedLine, c.dropped > 0 ? 2 : 0);
+    }
+  }
+}
+
+// The same for three values per line.
+TEST(ReadSamples, ColourLinesOfTheCommonShapeAndJustOutside) {
+  static const struct Case {
+    const char* line;
+    std::vector<Record> records;
+    int64_t dropped;
+  } kCases[] = {
+      {"1,2,3.25,-4.5,255\n", {{1, 2, {3.25, -4.5, 255}}}, 0},
+      {"1,2,3,4,5\r\n", {{1, 2, {3, 4, 5}}}, 0},
+      {"1,2,0.1,0.2,0.3\n", {{1, 2, {0.1, 0.2, 0.3}}}, 0},
+      {"1,2,3,4.,5\n", {{1, 2, {3, 4, 5}}}, 0},
+      {"1,2,3,.5,5\n", {{1, 2, {3, 0.5, 5}}}, 0},
+      {"1,2,3, 4,5\n", {{1, 2, {3, 4, 5}}}, 0},
+      {"1,2,3,4,1e2\n", {{1, 2, {3, 4, 100}}}, 0},
+      {"1,2,3,0000000000000000001.5,5\n", {{1, 2, {3, 1.5, 5}}}, 0},
+      {"1,2,3,4\n", {}, 1},
+      {"1,2,3,4,,\n", {}, 1},
+      {"1,2,3,,5\n", {}, 1},
+      {"1,2,3,4,5,6\n", {}, 1},
+      {"1,2,3.5.5,4,5\n", {}, 1},
+      {"1,2,3,4 ,5\n", {}, 1},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.line);
+    const std::string text =
+        std::string("0,0,0.5,1,2\n") + c.line + "7,-8,9.25,0,-1\n";
+    std::vector<Record> expected = {{0, 0, {0.5, 1, 2}}};
+    expected.insert(expected.end(), c.records.begin(), c.records.end());
+    expected.push_back({7, -8, {9.25, 0, -1}});
+    for (size_t blockSize : kBlockSizes) {
+      SCOPED_TRACE("block size " + std::to_string(blockSize));
+      ReadResult r = ReadText(text, blockSize);
+      ExpectRecords(r, expected, true);
+      EXPECT_EQ(r.set.droppedLines, c.dropped);
+      EXPECT_EQ(r.set.firstDroppedLine, c.dropped > 0 ? 2 : 0);
+    }
+  }
+}
+
 // Short decimals are read by exact double arithmetic, the rest by the
 // general routine; both sides of every limit of the short way must round
 // the same as the compiler rounds the literal.
