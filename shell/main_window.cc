@@ -5,8 +5,9 @@
 //
 // The window procedure only dispatches to the OnXxx handlers below; what the
 // run button and a drop do with the path list lives in path_list.cc and is
-// tested without a window. All calls are the ANSI forms, with code page 932
-// texts.
+// tested without a window; registering the class, creating the window and
+// the message loop are in window_start.cc. All calls are the ANSI forms,
+// with code page 932 texts.
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -17,13 +18,12 @@
 #include "shell/control_ids.h"
 #include "shell/path_list.h"
 #include "shell/texts.h"
+#include "shell/window_start.h"
 
 namespace plotmere {
 namespace {
 
-// Window styles, spelled out so that a changed flag shows.
-constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;  // not yet visible
-static_assert(kMainWindowStyle == 0x00CF0000);
+// Control styles, spelled out so that a changed flag shows.
 constexpr DWORD kNormalizeCheckboxStyle = WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX;
 static_assert(kNormalizeCheckboxStyle == 0x50000003);
 constexpr DWORD kRunButtonStyle = WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON;
@@ -34,11 +34,8 @@ constexpr DWORD kPathEditStyle = WS_CHILD | WS_VISIBLE | WS_BORDER |
                                  ES_AUTOVSCROLL | ES_AUTOHSCROLL;
 static_assert(kPathEditStyle == 0x50B000C4);
 
-// Where things go, in pixels: the window on the screen, the controls and the
-// prompt in its client area. The controls stay put when the window is
-// resized.
-constexpr int kMainWindowX = 200, kMainWindowY = 200;
-constexpr int kMainWindowWidth = 500, kMainWindowHeight = 500;
+// Where the controls and the prompt go in the client area, in pixels. The
+// controls stay put when the window is resized.
 constexpr int kPromptX = 20, kPromptY = 80;
 
 struct ControlSpec {
@@ -174,36 +171,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam,
 }  // namespace plotmere
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-  using namespace plotmere;
-  // 1. The controls are created with this instance handle.
-  gInstance = instance;
-
-  // 2, 3. The class: white background, no icon, no cursor, no menu.
-  WNDCLASSA windowClass = {};
-  windowClass.style = 0;
-  windowClass.lpfnWndProc = MainWndProc;
-  windowClass.hInstance = instance;
-  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  windowClass.lpszClassName = kMainWindowClass;
-  if (RegisterClassA(&windowClass) == 0) return 0;
-
-  // 4. WM_CREATE creates the controls inside this call.
-  HWND window = CreateWindowExA(0, kMainWindowClass, kMainWindowTitle,
-                                kMainWindowStyle, kMainWindowX, kMainWindowY,
-                                kMainWindowWidth, kMainWindowHeight, nullptr,
-                                nullptr, instance, nullptr);
-  if (window == nullptr) return 0;
-
-  // 5. The first WM_PAINT comes through the loop.
-  ShowWindow(window, showCommand);
-
-  // 6. No dialog navigation and no accelerators. GetMessageA returns -1
-  // only on an error, which must end the loop too rather than spin.
-  MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  // 7. The exit code.
-  return 0;
+  // The controls are created with this instance handle.
+  plotmere::gInstance = instance;
+  // Register, create, show, loop; when the class or the window cannot be
+  // had, there is nothing to show and the program ends at once.
+  return plotmere::RunMainWindow(instance, showCommand, plotmere::MainWndProc);
 }
