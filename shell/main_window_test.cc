@@ -271,6 +271,15 @@ class Plotmere {
   }
   std::string BoxText() { return TextOf(Control(2)); }
 
+  // Sends WM_COMMAND to the main window, as a control, a menu or an
+  // accelerator would, and waits for its result. False when the window did
+  // not answer within twenty seconds (say, a run that waits in a message
+  // box).
+  bool Command(WPARAM wParam, LPARAM lParam, DWORD_PTR* result) {
+    return SendMessageTimeoutA(main_, WM_COMMAND, wParam, lParam, SMTO_NORMAL,
+                               20000, result) != 0;
+  }
+
   // A click on a button, queued as a sent message: a WM_NULL sent after it
   // is answered only once the click's handler returns or waits in a
   // message box.
@@ -690,6 +699,136 @@ TEST_F(MainWindowTest, ErrorsEndTheBatchWithTheirMessage) {
     EXPECT_FALSE(Exists(folder + "\\" + c.name + ".bmp"));
     EXPECT_FALSE(Exists(folder + "\\after.csv.bmp")) << "the batch ended";
   }
+}
+
+TEST_F(MainWindowTest, CommandWithTheRunButtonsIdRunsWhateverElseItCarries) {
+  const std::string folder = FreshFolder("command-run");
+  const std::string picture = folder + "\\grey.csv.bmp";
+  WriteBytes(folder + "\\grey.csv", kGreyData);
+  const std::string expected = CliPicture("grey.csv", kGreyData, false);
+  app_.SetBoxText(ListOf(folder, {"grey.csv"}));
+  const auto button = reinterpret_cast<LPARAM>(app_.Control(1));
+  const auto edit = reinterpret_cast<LPARAM>(app_.Control(2));
+  struct Case {
+    WORD code;  // the notification code, in the high word of wParam
+    LPARAM lParam;
+    const char* why;
+  };
+  const Case cases[] = {
+      {BN_CLICKED, button, "the button's own click"},
+      {BN_DOUBLECLICKED, button, "another notification of the button"},
+      {1, 0, "as an accelerator sends it, without a handle"},
+      {0, 0, "as a menu sends it"},
+      {EN_CHANGE, edit, "the code and handle of another control"},
+      {0xFFFF, 0x12345678, "a code and a handle that no control sends"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    DeleteFileA(picture.c_str());
+    DWORD_PTR result = 1;
+    ASSERT_TRUE(app_.Command(MAKEWPARAM(1, c.code), c.lParam, &result))
+        << "the run did not end";
+    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(app_.MessageBox(), nullptr);
+    EXPECT_EQ(ReadBytes(picture), expected) << "no run";
+  }
+}
+
+TEST_F(MainWindowTest, CommandsWithOtherIdsStartNothing) {
+  const std::string folder = FreshFolder("command-other");
+  const std::string picture = folder + "\\grey.csv.bmp";
+  WriteBytes(folder + "\\grey.csv", kGreyData);
+  const std::string list = ListOf(folder, {"grey.csv"});
+  app_.SetBoxText(list);
+  const auto checkbox = reinterpret_cast<LPARAM>(app_.Control(0));
+  const auto button = reinterpret_cast<LPARAM>(app_.Control(1));
+  const auto edit = reinterpret_cast<LPARAM>(app_.Control(2));
+  struct Case {
+    WORD id;
+    WORD code;
+    LPARAM lParam;
+    const char* why;
+  };
+  const Case cases[] = {
+      {0, BN_CLICKED, checkbox, "a click on the checkbox"},
+      {2, EN_CHANGE, edit, "the box's text changed"},
+      {2, EN_SETFOCUS, edit, "the box got the focus"},
+      {0, BN_CLICKED, button, "the run button's handle with another id"},
+      {0, 1, 0, "the code is 1, the id is not"},
+      {0x0101, BN_CLICKED, 0, "an id whose low byte is 1"},
+      {3, 0, 0, "an id that no control has"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    DWORD_PTR result = 1;
+    ASSERT_TRUE(app_.Command(MAKEWPARAM(c.id, c.code), c.lParam, &result))
+        << "the window did not answer: a run that asks?";
+    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(app_.MessageBox(), nullptr);
+    EXPECT_FALSE(Exists(picture)) << "a run was started";
+    DeleteFileA(picture.c_str());  // so that one fault does not hide the next
+  }
+  EXPECT_EQ(app_.BoxText(), list);
+  EXPECT_EQ(app_.Checked(), BST_UNCHECKED);
+
+  // The window goes on as before: the run button runs.
+  app_.Run();
+  EXPECT_EQ(ReadBytes(picture), CliPicture("grey.csv", kGreyData, false));
+}
+
+TEST_F(MainWindowTest, LinesOf255BytesReachTheBatchWhole) {
+  // Two paths of 255 bytes, one a line: 512 bytes of text, one more than a
+  // buffer of 256 bytes a line would hold. Their pictures exist, so the
+  // batch asks before each and names it whole; a cut path would be a file
+  // that cannot be opened instead. Answered No, nothing is written: at 259
+  // bytes the pictures' names are at the end of what the ANSI file
+  // functions take, and replacing a picture needs a longer name still.
+  const std::string folder = FreshFolder("long-lines");
+  ASSERT_LT(folder.size(), 200u) << "no room for the long names";
+  std::vector<std::string> paths;
+  for (char fill : {'a', 'b'}) {
+    const std::string path =
+        folder + "\\" + std::string(255 - folder.size() - 1 - 4, fill) + ".csv";
+    ASSERT_EQ(path.size(), 255u);
+    WriteBytes(path, kGreyData);
+    WriteBytes(path + ".bmp", "an older picture");
+    paths.push_back(path);
+  }
+  app_.SetBoxText(paths[0] + "\r\n" + paths[1]);
+  app_.Run();
+  for (const std::string& path : paths) {
+    SCOPED_TRACE(path);
+    HWND box = app_.WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << "the batch did not ask";
+    const MessageBoxView view = ViewOf(box);
+    EXPECT_EQ(view.caption, kConfirmCaption) << view.text;
+    EXPECT_EQ(view.text, path + ".bmp" + plotmere::kCp932Texts.existsSuffix);
+    ASSERT_TRUE(
+        app_.Answer(box, view.caption == kConfirmCaption ? IDNO : IDOK));
+  }
+  EXPECT_EQ(app_.MessageBox(), nullptr);
+  for (const std::string& path : paths) {
+    EXPECT_EQ(ReadBytes(path + ".bmp"), "an older picture");
+  }
+}
+
+TEST_F(MainWindowTest, KeysTypedIntoTheBoxBecomeItsText) {
+  // Key presses as the system queues them for the focused box: the message
+  // loop makes characters of them. With no dialog navigation Tab stays in
+  // the box as a character; Enter starts a new line.
+  HWND edit = app_.Control(2);
+  const UINT keys[] = {'A', VK_TAB, 'B', VK_RETURN, 'C'};
+  for (UINT key : keys) {
+    // Repeat count 1 and the scan code; a release also has its previous
+    // state and transition bits set.
+    const LPARAM press =
+        (static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16) | 1;
+    PostMessageA(edit, WM_KEYDOWN, key, press);
+    PostMessageA(edit, WM_KEYUP, key, press | static_cast<LPARAM>(0xC0000000u));
+  }
+  const std::string expected = "a\tb\r\nc";
+  WaitUntil([&] { return app_.BoxText() == expected; }, 10000);
+  EXPECT_EQ(app_.BoxText(), expected);
 }
 
 TEST_F(MainWindowTest, DroppedNamesAreAppendedToTheBox) {
