@@ -29,6 +29,9 @@ class YesPlatform : public Platform {
   bool MoveOver(const char* from, const char* to) override {
     return SystemPlatform().MoveOver(from, to);
   }
+  size_t FileNameOffset(const std::string& path) override {
+    return SystemPlatform().FileNameOffset(path);
+  }
   const EngineTexts& Texts() override { return SystemPlatform().Texts(); }
 };
 

@@ -148,6 +148,9 @@ class CliPlatform : public Platform {
   bool MoveOver(const char* from, const char* to) override {
     return system_.MoveOver(from, to);
   }
+  size_t FileNameOffset(const std::string& path) override {
+    return system_.FileNameOffset(path);
+  }
   const EngineTexts& Texts() override { return system_.Texts(); }
 
  private:

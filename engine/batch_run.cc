@@ -44,14 +44,19 @@ void ShowError(const char* text) {
                        MessageButtons::kOk);
 }
 
-// A name beside `outputName` that nothing has yet, for the new picture to be
-// written under before it replaces the old one.
+// A name in the folder of `outputName` that nothing has yet, for the new
+// picture to be written under before it replaces the old one. It is kept
+// shorter than the picture's own name (which is at least "x.bmp"), so that
+// a name the system takes for the picture it takes for this one too.
 std::string TemporaryNameFor(const std::string& outputName) {
   Platform& platform = CurrentPlatform();
-  std::string name = outputName + ".tmp";
-  for (int n = 1; platform.PathExists(name.c_str()); ++n) {
-    name = outputName + ".tmp" + std::to_string(n);
-  }
+  const std::string folder =
+      outputName.substr(0, platform.FileNameOffset(outputName));
+  std::string name;
+  int n = 0;
+  do {
+    name = folder + "~pm" + std::to_string(n++);
+  } while (platform.PathExists(name.c_str()));
   return name;
 }
 

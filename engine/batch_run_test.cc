@@ -176,10 +176,19 @@ TEST_F(BatchRunTest, FailedWriteKeepsTheOldPictureAndGoesOn) {
   EXPECT_EQ(Contents(a + ".bmp"), "old picture");
   EXPECT_EQ(fake_.shown[2].text, b + ".bmp" + texts().cannotWriteSuffix)
       << "the next file was tried too";
-  for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
-    EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos)
-        << "left behind: " << entry.path();
+  // The new picture was written beside the old one, under a name in the
+  // same folder and no longer than its own, and removed after the failure.
+  ASSERT_EQ(fake_.moves.size(), 2u);
+  for (const auto& [from, to] : fake_.moves) {
+    EXPECT_EQ(std::filesystem::path(from).parent_path(),
+              std::filesystem::path(to).parent_path());
+    EXPECT_LE(from.size(), to.size()) << from;
+    EXPECT_FALSE(FileExists(from)) << "left behind: " << from;
   }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()),
+                          std::filesystem::directory_iterator()),
+            3)
+      << "a.csv, b.csv, a.csv.bmp and nothing else";
 }
 
 TEST_F(BatchRunTest, FolderInTheWayOfThePicture) {
@@ -271,6 +280,26 @@ TEST_F(BatchRunTest, LongPaths) {
   ASSERT_EQ(fake_.shown.size(), 1u);
   EXPECT_EQ(fake_.shown[0].text, data + ".bmp" + texts().existsSuffix);
 #endif
+}
+
+// The longest data path whose picture name Windows still takes (255 bytes:
+// 259 with ".bmp"): the picture is written, although a temporary name of
+// the form "<picture>.tmp" would be too long there.
+TEST_F(BatchRunTest, PicturesUpToTheWindowsPathLimit) {
+  const std::string prefix = dir_.Path("");
+  ASSERT_LT(prefix.size(), 200u);
+  const std::string data = prefix + std::string(255 - prefix.size() - 4, 'd') + ".csv";
+  ASSERT_EQ(data.size(), 255u);
+  WriteFile(data, "0,0,7\n");
+  WriteFile(data + ".bmp", "old");
+  fake_.answers = {MessageAnswer::kYes};
+  SetList(data);
+  EXPECT_TRUE(RunBatch(0));
+  ASSERT_EQ(fake_.shown.size(), 1u) << "only the question";
+  EXPECT_EQ(fake_.shown[0].caption, texts().confirmCaption);
+  const std::string bytes = Contents(data + ".bmp");
+  ASSERT_EQ(bytes.size(), 30u);
+  EXPECT_EQ(static_cast<uint8_t>(bytes[26]), 7);
 }
 
 // While a message box waits, the window can still ask for a run; that run

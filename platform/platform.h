@@ -10,6 +10,8 @@
 #ifndef PLOTMERE_PLATFORM_PLATFORM_H_
 #define PLOTMERE_PLATFORM_PLATFORM_H_
 
+#include <stddef.h>
+
 #include <string>
 
 namespace plotmere {
@@ -56,6 +58,11 @@ class Platform {
   /// is a file. On success `from` is gone and `to` holds its bytes. On
   /// failure both are left as they were and false is returned.
   virtual bool MoveOver(const char* from, const char* to) = 0;
+
+  /// Where the last component of `path` (its file name) begins: 0 when the
+  /// path has no folder part. On Windows the path is code page 932, whose
+  /// double-byte characters may end in a backslash byte.
+  virtual size_t FileNameOffset(const std::string& path) = 0;
 
   /// The charset of the texts above that this platform shows.
   virtual const EngineTexts& Texts() = 0;

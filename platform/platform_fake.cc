@@ -28,8 +28,13 @@ bool FakePlatform::PathExists(const char* path) {
 }
 
 bool FakePlatform::MoveOver(const char* from, const char* to) {
+  moves.emplace_back(from, to);
   if (failMoves) return false;
   return SystemPlatform().MoveOver(from, to);
+}
+
+size_t FakePlatform::FileNameOffset(const std::string& path) {
+  return SystemPlatform().FileNameOffset(path);
 }
 
 const EngineTexts& FakePlatform::Texts() { return SystemPlatform().Texts(); }

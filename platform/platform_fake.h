@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -32,6 +33,7 @@ class FakePlatform : public Platform {
                             MessageButtons buttons) override;
   bool PathExists(const char* path) override;
   bool MoveOver(const char* from, const char* to) override;
+  size_t FileNameOffset(const std::string& path) override;
   const EngineTexts& Texts() override;
 
   /// Every message box in the order shown.
@@ -41,6 +43,8 @@ class FakePlatform : public Platform {
   std::deque<MessageAnswer> answers;
   /// When set, MoveOver fails without touching anything.
   bool failMoves = false;
+  /// Every MoveOver asked for, as (from, to).
+  std::vector<std::pair<std::string, std::string>> moves;
   /// Runs inside each message box, as the user's other clicks would while
   /// a real box waits for its answer.
   std::function<void()> whileShown;

@@ -31,6 +31,11 @@ class HostPlatform : public Platform {
     return rename(from, to) == 0;
   }
 
+  size_t FileNameOffset(const std::string& path) override {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+  }
+
   const EngineTexts& Texts() override { return kUtf8Texts; }
 };
 

@@ -72,6 +72,31 @@ TEST(SystemPlatform, ExistenceAndMove) {
   EXPECT_EQ(bytes, "new");
 }
 
+TEST(SystemPlatform, FileNameOffset) {
+  static const struct {
+    const char* path;
+    size_t offset;
+  } kCases[] = {
+      {"", 0},
+      {"run1.csv.bmp", 0},
+      {"data/run1.csv.bmp", 5},
+      {"/a/b/c.bmp", 5},
+#ifdef _WIN32
+      {"C:\\data\\run1.csv.bmp", 8},
+      {"C:run1.csv.bmp", 2},
+      {"C:\\data/run1.csv.bmp", 8},
+      // ソ is 83 5C in code page 932: its second byte is no separator.
+      {"C:\\\x83\x5C.csv.bmp", 3},
+      {"C:\\\x83\x5C\\x.bmp", 6},
+#else
+      {"a\\b.bmp", 0},  // a backslash is part of a name here
+#endif
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(SystemPlatform().FileNameOffset(c.path), c.offset) << c.path;
+  }
+}
+
 TEST(FakePlatform, InstallsItselfAndRestores) {
   Platform* before = &CurrentPlatform();
   {

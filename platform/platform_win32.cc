@@ -33,6 +33,22 @@ class Win32Platform : public Platform {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   }
 
+  size_t FileNameOffset(const std::string& path) override {
+    // Walk character by character in the ANSI code page (932 for our
+    // users): the second byte of a double-byte character may be 0x5C,
+    // which is no separator there.
+    size_t offset = 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+      const char c = path[i];
+      if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < path.size()) {
+        ++i;
+      } else if (c == '\\' || c == '/' || c == ':') {
+        offset = i + 1;
+      }
+    }
+    return offset;
+  }
+
   const EngineTexts& Texts() override { return kCp932Texts; }
 };
 
