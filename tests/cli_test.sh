@@ -61,6 +61,16 @@ check "-y replaces it" test "$(hex grey.csv.bmp | cut -d' ' -f27-)" = "00 00 00 
 run -y -n grey.csv
 check "-n normalizes" test "$(hex grey.csv.bmp | cut -d' ' -f27-)" = "00 00 00 7f 7f 7f ff ff ff 00 00 00"
 
+# On a terminal the question is asked, and only y replaces the picture.
+if command -v script >/dev/null 2>&1; then
+  printf 'old' > grey.csv.bmp
+  printf 'n\n' | script -qec "'$cli' grey.csv" /dev/null >tty.txt 2>&1
+  check "on a terminal the question is asked" grep -q 'grey.csv.bmp.*\[y/N\]' tty.txt
+  check "n keeps the picture" test "$(cat grey.csv.bmp)" = old
+  printf 'y\n' | script -qec "'$cli' grey.csv" /dev/null >tty.txt 2>&1
+  check "y replaces it" test "$(wc -c < grey.csv.bmp)" -eq 38
+fi
+
 # A file that cannot be opened stops the batch: later files stay untouched.
 printf '0,0,1\n' > later.csv
 run rgb.csv missing.csv later.csv
