@@ -28,7 +28,7 @@ class BatchRunTest : public ::testing::Test {
   }
 
   std::string Data(const std::string& name, const std::string& text) {
-    const std::string path = dir_.Path(name);
+    std::string path = dir_.Path(name);
     WriteFile(path, text);
     return path;
   }

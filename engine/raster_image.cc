@@ -57,7 +57,7 @@ uint8_t* Put32(uint8_t* out, uint32_t v) {
 
 // Rows are interleaved into this many bytes before they go to the sink; the
 // widest row (4096 pixels, 12,288 bytes) fits several times.
-constexpr size_t kChunkSize = 64 * 1024;
+constexpr size_t kChunkSize = size_t{64} * 1024;
 
 bool FileSink(void* context, const uint8_t* data, size_t size) {
   return fwrite(data, 1, size, static_cast<FILE*>(context)) == size;

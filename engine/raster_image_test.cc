@@ -25,7 +25,8 @@ std::string Bmp(const RasterImage& image) {
 
 void SetPixel(RasterImage* image, int32_t column, int32_t row, uint8_t r,
               uint8_t g, uint8_t b) {
-  const size_t i = static_cast<size_t>(row * image->bcWidth + column);
+  const size_t i = static_cast<size_t>(row) * static_cast<size_t>(image->bcWidth) +
+                   static_cast<size_t>(column);
   image->red[i] = r;
   image->green[i] = g;
   image->blue[i] = b;

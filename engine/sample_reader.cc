@@ -435,7 +435,7 @@ int64_t RecordParser::LineOfOffset(int64_t offset) {
   if (fseek(file_, 0, SEEK_SET) != 0) return 0;
   int64_t line = 1;
   int64_t done = 0;
-  std::vector<char> block(64 * 1024);
+  std::vector<char> block(size_t{64} * 1024);
   while (done < offset) {
     const size_t want = static_cast<size_t>(
         std::min<int64_t>(offset - done, static_cast<int64_t>(block.size())));

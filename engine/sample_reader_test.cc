@@ -4,6 +4,7 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <bit>
 #include <limits>
 #include <string>
 #include <vector>
@@ -22,7 +23,9 @@ struct Record {
   double v[3];
 };
 
-bool SameBits(double a, double b) { return memcmp(&a, &b, sizeof a) == 0; }
+bool SameBits(double a, double b) {
+  return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+}
 
 // The block sizes every parse case is read with as well: boundaries fall
 // inside every token of the short cases.

@@ -7,7 +7,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build clang lld libclang-rt-14-dev
+  build-essential cmake ninja-build clang clang-tidy lld libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev time python3
   g++-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 wine64 xvfb xdotool imagemagick python3-pil locales

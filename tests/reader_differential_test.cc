@@ -228,15 +228,14 @@ class ValidFileWriter {
     if (v == 0 && random_.OneIn(4)) sign = "-";
     std::string zeros =
         random_.OneIn(5) ? std::string(1 + random_.Below(12), '0') : "";
-    const std::string token = sign + zeros + std::to_string(v < 0 ? -v : v);
+    std::string token = sign + zeros + std::to_string(v < 0 ? -v : v);
     *value = static_cast<int32_t>(strtoll(token.c_str(), nullptr, 10));
     return token;
   }
 
   /// A value token, and its value as strtod reads it.
   std::string Value(double* value) {
-    const std::string token =
-        random_.Pick({"", "", "-", "+"}) + UnsignedValue();
+    std::string token = random_.Pick({"", "", "-", "+"}) + UnsignedValue();
     char* end = nullptr;
     *value = strtod(token.c_str(), &end);
     if (*end != '\0') ADD_FAILURE() << "the test wrote a bad value " << token;

@@ -11,6 +11,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <bit>
 
 namespace plotmere {
 namespace testing {
@@ -150,7 +151,9 @@ std::string Hexfloat(double v) {
   return text;
 }
 
-bool SameBits(double a, double b) { return memcmp(&a, &b, sizeof a) == 0; }
+bool SameBits(double a, double b) {
+  return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+}
 
 std::string DifferenceFromReference(const SampleSet& set,
                                     const ReferenceResult& want) {
