@@ -363,7 +363,6 @@ inline RecordParser::Step RecordParser::ParseRecord(const char* p,
   // x and y: an optional sign and decimal digits, within 32 bits.
   int32_t* coordinate[2] = {&fields->x, &fields->y};
   for (int32_t* out : coordinate) {
-    while (IsSpace(*p)) ++p;
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+') ++p;
     if (!IsDigit(*p)) return bad(p);
@@ -380,6 +379,7 @@ inline RecordParser::Step RecordParser::ParseRecord(const char* p,
                     : static_cast<int32_t>(magnitude);
     if (*p != ',') return bad(p);
     ++p;
+    while (IsSpace(*p)) ++p;
   }
 
   // The values: an optional sign, then digits with an optional fraction, or
@@ -388,8 +388,8 @@ inline RecordParser::Step RecordParser::ParseRecord(const char* p,
     if (c > 0) {
       if (*p != ',') return bad(p);
       ++p;
+      while (IsSpace(*p)) ++p;
     }
-    while (IsSpace(*p)) ++p;
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+') ++p;
     if (!IsDigit(*p) && !(*p == '.' && IsDigit(p[1]))) return bad(p);
