@@ -209,7 +209,7 @@ inline const char* ParseCommonLine(const char* p, Fields* fields) {
   if (p == nullptr) return nullptr;
 
   for (int c = 0; c < kValueCount; ++c) {
-    const bool negative = *p == '-';
+    const uint64_t negative = *p == '-';
     p += negative;
     const char* const first = p;
     uint64_t mantissa = 0;  // may wrap past 19 digits, which are refused
@@ -228,9 +228,16 @@ inline const char* ParseCommonLine(const char* p, Fields* fields) {
       digits += fraction;
     }
     if (digits > 19 || mantissa > (uint64_t{1} << 53)) return nullptr;
-    const double value =
-        static_cast<double>(mantissa) / kExactPowersOfTen[fraction];
-    fields->v[c] = negative ? -value : value;
+    // The sign goes onto the integer, without a branch: signs that vary at
+    // random from line to line would defeat the branch predictor. The
+    // division rounds alike on both sides of zero, so (-m) / p is -(m / p);
+    // only a zero needs its sign put back, as -0.
+    const int64_t signedMantissa =
+        static_cast<int64_t>((mantissa ^ (0 - negative)) + negative);
+    double value =
+        static_cast<double>(signedMantissa) / kExactPowersOfTen[fraction];
+    if (mantissa == 0 && negative != 0) value = -0.0;
+    fields->v[c] = value;
     if (c + 1 < kValueCount) {
       if (*p != ',') return nullptr;
       ++p;
