@@ -7,7 +7,10 @@
 #   RUNS=5 bench/run_bench.sh
 #
 # Reports wall time, MB/s, peak memory (maximum resident set, from
-# /usr/bin/time -v) and the speed-up over the baseline.
+# /usr/bin/time -v) and the speed-up over the baseline, and beside them the
+# floor: the time of floor_convert, which does only the system work of a
+# conversion (reading the file, filling the arrays and planes it would fill,
+# writing the picture) and no parsing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${RUNS:-3}
@@ -38,7 +41,7 @@ best_of() {
   echo "$best $peak"
 }
 
-printf '%-10s %8s | %9s %9s %9s | %9s %9s | %7s\n' set MB cli_s cli_MB/s peak_MiB scanf_s scanf_MB/s speedup
+printf '%-10s %8s | %9s %9s %9s | %9s %9s | %7s | %8s\n' set MB cli_s cli_MB/s peak_MiB scanf_s scanf_MB/s speedup floor_s
 for s in "${sets[@]}"; do
   set -- $s
   f="$data/$1$2.csv"
@@ -46,12 +49,13 @@ for s in "${sets[@]}"; do
   read -r ct cm < <(best_of "$bin/plotmere-cli" -y "$f")
   cp "$f.bmp" "$f.cli.bmp"
   read -r st sm < <(best_of "$bin/bench/scanf_convert" "$f")
+  read -r ft fm < <(best_of "$bin/bench/floor_convert" "$1" "$2" "$2" "$f" "$f.floor.bmp")
   same=same
   cmp -s "$f.bmp" "$f.cli.bmp" || same=DIFFERENT
-  printf '%-10s %8s | %9s %9.0f %9.0f | %9s %9.0f | %6.1fx  pictures %s\n' \
+  printf '%-10s %8s | %9s %9.0f %9.0f | %9s %9.0f | %6.1fx | %8s  pictures %s\n' \
     "$1$2" "$mb" "$ct" "$(awk "BEGIN{print $mb / $ct}")" \
     "$(awk "BEGIN{print $cm / 1024}")" "$st" "$(awk "BEGIN{print $mb / $st}")" \
-    "$(awk "BEGIN{print $st / $ct}")" "$same"
-  rm -f "$f.cli.bmp"
+    "$(awk "BEGIN{print $st / $ct}")" "$ft" "$same"
+  rm -f "$f.cli.bmp" "$f.floor.bmp"
   [ "$same" = same ] || exit 1
 done

@@ -29,6 +29,9 @@ echo "== bench (builds, and one short pass: no timing is checked here)"
 cmake --preset bench -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 cmake --build --preset bench
 build/bench/bench/plotmere_bench --benchmark_min_time=0.01
+# One pass over the standard sets: fails unless plotmere-cli writes the same
+# picture bytes as the fscanf baseline on each.
+RUNS=1 bench/run_bench.sh
 
 if [ -x scripts/fuzz.sh ]; then
   echo "== fuzz"
