@@ -107,6 +107,21 @@ inline bool IsSpace(char c) {
 
 inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
+inline uint32_t DigitValue(char c) {
+  return static_cast<uint32_t>(static_cast<unsigned char>(c)) - '0';
+}
+
+// Appends the decimal digits at p to *number and returns the position after
+// them. Too many digits wrap the number around; callers count the digits and
+// refuse such numbers.
+template <typename Number>
+inline const char* AddDigits(const char* p, Number* number) {
+  Number n = *number;
+  for (uint32_t d; (d = DigitValue(*p)) < 10; ++p) n = n * 10 + d;
+  *number = n;
+  return p;
+}
+
 // Powers of ten that a double holds exactly.
 constexpr double kExactPowersOfTen[] = {
     1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
@@ -123,9 +138,7 @@ inline const char* ParseShortDecimal(const char* p, double* value) {
   while (*p == '0') ++p;  // leading zeros change nothing
   uint64_t mantissa = 0;
   const char* const first = p;
-  for (; IsDigit(*p); ++p) {
-    mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
-  }
+  p = AddDigits(p, &mantissa);
   // Digits in the mantissa, counted by position: a zero after the first
   // non-zero digit counts too (20 digits may wrap around to exactly 0, as
   // 2^64 does). Zeros leading a fraction count as well, which only sends a
@@ -134,9 +147,7 @@ inline const char* ParseShortDecimal(const char* p, double* value) {
   ptrdiff_t exponent = 0;  // power of ten to apply to the mantissa
   if (*p == '.') {
     const char* const fraction = ++p;
-    for (; IsDigit(*p); ++p) {
-      mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
-    }
+    p = AddDigits(p, &mantissa);
     exponent = fraction - p;
     digits -= exponent;
   }
@@ -170,10 +181,6 @@ struct Fields {
   double v[3] = {0, 0, 0};
 };
 
-inline uint32_t DigitValue(char c) {
-  return static_cast<uint32_t>(static_cast<unsigned char>(c)) - '0';
-}
-
 // x or y of a line of the common shape (see ParseCommonLine) with its
 // comma. Returns the position after the comma, or null.
 inline const char* ParseCommonCoordinate(const char* p, int32_t* out) {
@@ -201,6 +208,8 @@ inline const char* ParseCommonCoordinate(const char* p, int32_t* out) {
 // Returns the start of the next line, or null when the line at p is of any
 // other shape (or runs into the end of the buffer) and the general parser
 // must read it. The scans stop at the buffer's NUL end mark at the latest.
+// Its digit loops are written out rather than calling AddDigits: through the
+// helper, colour lines read 2-3% slower with GCC 12.
 template <int kValueCount>
 inline const char* ParseCommonLine(const char* p, Fields* fields) {
   p = ParseCommonCoordinate(p, &fields->x);
@@ -376,9 +385,7 @@ inline RecordParser::Step RecordParser::ParseRecord(const char* p,
     while (*p == '0') ++p;  // leading zeros change nothing
     const char* const first = p;
     uint64_t magnitude = 0;
-    for (; IsDigit(*p); ++p) {
-      magnitude = magnitude * 10 + static_cast<uint64_t>(*p - '0');
-    }
+    p = AddDigits(p, &magnitude);
     // Ten digits cannot wrap 64 bits; more are out of range anyway.
     const uint64_t limit = negative ? 0x80000000u : 0x7FFFFFFFu;
     if (p - first > 10 || magnitude > limit) return bad(p);
